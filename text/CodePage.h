@@ -1,0 +1,38 @@
+#pragma once
+// The ANSI code page on Linux: the character set of the user's locale.
+// All double-byte rules go through these helpers, with the code page as a
+// parameter so that code page 932 and UTF-8 are tested alike.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sorvak::codepage {
+
+constexpr int ShiftJis = 932;
+constexpr int Utf8 = 65001;
+constexpr int SingleByte = 1252; // any set without double-byte characters
+
+// The locale's code page (setlocale(LC_ALL, "") must have run). An unset
+// locale (plain ASCII, "C") counts as UTF-8, as on every current desktop.
+int System();
+// The locale's character set name for iconv ("UTF-8", "SHIFT_JIS", ...).
+std::string SystemCharset();
+
+// A lead byte of a double-byte character in code page 932.
+constexpr bool IsShiftJisLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// True when text[index] is not the first byte of its character: the second
+// byte of a double-byte character in 932, a continuation byte in UTF-8.
+// An ASCII byte is never such a byte in UTF-8.
+bool IsTrailByte(std::string_view text, std::size_t index, int codePage = System());
+
+// Conversions for the clipboard and for showing texts through Qt. Characters
+// the target lacks become "?", the default character of the code pages.
+std::string FromUtf8(std::string_view utf8, int codePage = System());
+std::string ToUtf8(std::string_view ansi, int codePage = System());
+// UTF-16 (host order units) to the ANSI code page, as WideCharToMultiByte does.
+std::string FromUtf16(std::u16string_view text, int codePage = System());
+
+} // namespace sorvak::codepage
