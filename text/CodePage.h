@@ -35,4 +35,14 @@ std::string ToUtf8(std::string_view ansi, int codePage = System());
 // UTF-16 (host order units) to the ANSI code page, as WideCharToMultiByte does.
 std::string FromUtf16(std::u16string_view text, int codePage = System());
 
+// Upper-casing under the locale's rules, for case-insensitive names.
+// UTF-8: every valid character by the Unicode simple upper-case mapping (the
+// C.UTF-8 tables, so the result does not depend on the user's language);
+// invalid bytes stay as they are. Code page 932: ASCII letters and the
+// full-width Latin letters; second bytes of double-byte characters are never
+// touched. Single-byte sets: toupper() of the current locale.
+std::string UpperCase(std::string_view text, int codePage = System());
+// Equal when upper-cased alike (see UpperCase).
+bool SameText(std::string_view a, std::string_view b, int codePage = System());
+
 } // namespace sorvak::codepage
