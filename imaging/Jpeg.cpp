@@ -1,0 +1,193 @@
+#include "Jpeg.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <new>
+#include <string>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+
+namespace sorvak {
+
+TJPEGDefaults JPEGDefaults;
+
+namespace {
+
+constexpr std::size_t BlockSize = 4096;
+// The library's message code for a destination that cannot take the data.
+constexpr int ErrFileWrite = 37;
+
+struct TErrorManager {
+    jpeg_error_mgr Pub;
+    std::jmp_buf Jump;
+    int Code = 0;
+    bool OutOfMemory = false;
+};
+
+// Library errors leave the library by longjmp back to Compress, which raises
+// EJPEG from C++ code; an exception must not unwind through the C library.
+void ErrorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
+    err->Code = cinfo->err->msg_code;
+    std::longjmp(err->Jump, 1);
+}
+void EmitMessage(j_common_ptr, int) {}
+void OutputMessage(j_common_ptr) {}
+void FormatMessage(j_common_ptr, char* buffer) {
+    buffer[0] = '\0';
+}
+void ResetErrorManager(j_common_ptr cinfo) {
+    cinfo->err->num_warnings = 0;
+    cinfo->err->msg_code = 0;
+}
+
+// Appends each full 4096-byte block, and the last partial one, to the data.
+struct TMemoryDestination {
+    jpeg_destination_mgr Pub;
+    std::vector<std::uint8_t>* Target;
+    JOCTET Block[BlockSize];
+};
+
+bool Append(j_compress_ptr cinfo, std::size_t count) {
+    auto* dest = reinterpret_cast<TMemoryDestination*>(cinfo->dest);
+    bool outOfMemory = false;
+    try {
+        dest->Target->insert(dest->Target->end(), dest->Block, dest->Block + count);
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    } catch (...) {
+        cinfo->err->msg_code = ErrFileWrite;
+        cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+    }
+    if (outOfMemory) {
+        reinterpret_cast<TErrorManager*>(cinfo->err)->OutOfMemory = true;
+        cinfo->err->msg_code = ErrFileWrite;
+        cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+    }
+    return true;
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TMemoryDestination*>(cinfo->dest);
+    dest->Pub.next_output_byte = dest->Block;
+    dest->Pub.free_in_buffer = BlockSize;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TMemoryDestination*>(cinfo->dest);
+    Append(cinfo, BlockSize);
+    dest->Pub.next_output_byte = dest->Block;
+    dest->Pub.free_in_buffer = BlockSize;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TMemoryDestination*>(cinfo->dest);
+    Append(cinfo, BlockSize - dest->Pub.free_in_buffer);
+}
+
+} // namespace
+
+EJPEG::EJPEG(int code) : Exception("JPEG エラー #" + std::to_string(code)), FCode(code) {}
+
+TJPEGImage::TJPEGImage()
+    : QualityPercent(JPEGDefaults.CompressionQuality), GrayOutput(JPEGDefaults.Grayscale),
+      ProgressiveScans(JPEGDefaults.ProgressiveEncoding), FData(std::make_shared<TJPEGData>()) {}
+
+void TJPEGImage::AssignFrom(const TBitmap& source) {
+    FData = std::make_shared<TJPEGData>();
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->AssignFrom(source);
+    FBitmap = std::move(bitmap);
+}
+
+// Everything the library touches lives here, outside the frame that calls
+// setjmp, so nothing local is changed between setjmp and a longjmp.
+struct TCompressState {
+    jpeg_compress_struct Info{};
+    TErrorManager Err{};
+    TMemoryDestination Dest{};
+    std::vector<std::uint8_t> Row;
+    TBitmap Working;
+    ~TCompressState() { jpeg_destroy(reinterpret_cast<j_common_ptr>(&Info)); }
+};
+
+void TJPEGImage::Compress() {
+    const auto state = std::make_unique<TCompressState>();
+    jpeg_compress_struct& cinfo = state->Info;
+    TErrorManager& err = state->Err;
+
+    jpeg_std_error(&err.Pub);
+    err.Pub.error_exit = ErrorExit;
+    err.Pub.emit_message = EmitMessage;
+    err.Pub.output_message = OutputMessage;
+    err.Pub.format_message = FormatMessage;
+    err.Pub.reset_error_mgr = ResetErrorManager;
+    cinfo.err = &err.Pub;
+
+    if (setjmp(err.Jump) != 0) {
+        // Back from a library error: the data stays empty.
+        FData->Data.clear();
+        if (err.OutOfMemory)
+            throw Exception("メモリストリームの拡大中にメモリが足りなくなりました");
+        throw EJPEG(err.Code);
+    }
+
+    jpeg_CreateCompress(&cinfo, 62, sizeof(jpeg_compress_struct));
+
+    if (!FData->Data.empty())
+        FData = std::make_shared<TJPEGData>();
+    TMemoryDestination& dest = state->Dest;
+    dest.Pub.init_destination = InitDestination;
+    dest.Pub.empty_output_buffer = EmptyOutputBuffer;
+    dest.Pub.term_destination = TermDestination;
+    dest.Target = &FData->Data;
+    cinfo.dest = &dest.Pub;
+
+    if (!FBitmap || FBitmap->Width() == 0 || FBitmap->Height() == 0 || FBitmap->Empty())
+        return;
+
+    cinfo.image_width = static_cast<JDIMENSION>(FBitmap->Width());
+    cinfo.image_height = static_cast<JDIMENSION>(FBitmap->Height());
+    FData->Width = FBitmap->Width();
+    FData->Height = FBitmap->Height();
+    cinfo.input_components = 3;
+    // The rows are blue, green, red per pixel, as the library's BGR input
+    // space takes them: no per-pixel swap.
+    cinfo.in_color_space = JCS_EXT_BGR;
+
+    // A working bitmap sharing the picture; its rows are read at 24 bits one at
+    // a time, so the clipboard bitmap is left unchanged and no second full
+    // copy of the picture is made.
+    TBitmap& working = state->Working;
+    working.AssignFrom(*FBitmap);
+    state->Row.resize(TBitmap::RowStride(working.Width(), 24));
+
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, QualityPercent, TRUE);
+    if (GrayOutput) {
+        FData->Grayscale = true;
+        jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+    }
+    if (ProgressiveScans)
+        jpeg_simple_progression(&cinfo);
+    // libjpeg-turbo defaults to the integer DCT; the file is defined by the
+    // floating-point one.
+    cinfo.dct_method = JDCT_FLOAT;
+
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        working.ReadRow(static_cast<std::int32_t>(cinfo.next_scanline), 24, state->Row.data());
+        JSAMPROW rows[1] = {state->Row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+}
+
+void TJPEGImage::WriteToStream(TStream& stream) {
+    if (FData->Data.empty())
+        Compress();
+    stream.WriteBuffer(FData->Data.data(), FData->Data.size());
+}
+
+} // namespace sorvak
