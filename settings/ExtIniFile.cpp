@@ -1,0 +1,397 @@
+#include "ExtIniFile.h"
+
+#include "CodePage.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sorvak {
+
+namespace {
+
+// A settings file is a few hundred bytes; anything beyond this is not one we
+// wrote, and is neither read into memory nor overwritten.
+constexpr std::size_t MaxFileSize = std::size_t(256) << 20;
+
+enum class ReadResult { Missing, Read, Failed };
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+ReadResult ReadSettingsFile(const std::string& path, std::string& bytes) {
+    int raw;
+    do {
+        // Non-blocking so that a FIFO at this path cannot hang the start.
+        raw = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (raw < 0 && errno == EINTR);
+    if (raw < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
+    const FileDescriptor fd(raw);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::uint64_t>(info.st_size) > MaxFileSize)
+        return ReadResult::Failed;
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return ReadResult::Failed;
+        if (got == 0)
+            return ReadResult::Read;
+        if (bytes.size() + static_cast<std::size_t>(got) > MaxFileSize)
+            return ReadResult::Failed; // grew while being read
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+std::string NormalisedSection(std::string_view section) {
+    std::string name(section);
+    if (!name.empty()) {
+        if (name.front() != '[')
+            name.insert(name.begin(), '[');
+        if (name.back() != ']')
+            name.push_back(']');
+    }
+    return name;
+}
+
+std::string ConfigHome() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    // Relative values are invalid and ignored, as the desktop rules say.
+    if (config != nullptr && config[0] == '/')
+        return config;
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env != nullptr && env[0] != '\0') {
+        home = env;
+    } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir) {
+        home = user->pw_dir;
+    }
+    if (home.empty())
+        return std::string();
+    if (home.back() != '/')
+        home.push_back('/');
+    return home + ".config";
+}
+
+} // namespace
+
+std::optional<std::int32_t> ParseIniInt(std::string_view text) {
+    std::string replaced;
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        replaced = "$";
+        replaced.append(text.substr(2));
+        text = replaced;
+    }
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i == n)
+        return std::nullopt;
+    const std::uint64_t limit = hex ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
+    std::uint64_t value = 0;
+    for (; i < n; ++i) {
+        const char c = text[i];
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = unsigned(c - '0');
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = unsigned(c - 'a' + 10);
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = unsigned(c - 'A' + 10);
+        else
+            return std::nullopt;
+        value = value * (hex ? 16 : 10) + digit;
+        if (value > limit)
+            return std::nullopt;
+    }
+    auto bits = static_cast<std::uint32_t>(value);
+    if (negative)
+        bits = 0u - bits;
+    return static_cast<std::int32_t>(bits);
+}
+
+TExtIniFile::TExtIniFile(std::string programPath) : programPath_(std::move(programPath)) {
+    baseName_ = BaseNameOf(programPath_);
+    folderPath_ = GetFolderPath(dfApplication);
+    iniFileName_ = baseName_ + ".ini";
+    Load();
+}
+
+TExtIniFile::~TExtIniFile() {
+    if (autoUpdate_ && !updateAtOnce_) {
+        try {
+            Update();
+        } catch (...) {
+            // An OnUpdate handler's failure cannot leave a destructor.
+        }
+    }
+    Clear();
+}
+
+void TExtIniFile::SetCaseSensitive(bool value) {
+    caseSensitive_ = value;
+    sections_.SetCaseSensitive(value);
+    SectionsChanged();
+}
+
+void TExtIniFile::SetDefaultFolder(TDefaultFolder value) {
+    if (autoUpdate_)
+        Save(true);
+    folderPath_ = GetFolderPath(value);
+    Load();
+    defaultFolder_ = value;
+}
+
+void TExtIniFile::SetFileName(const std::string& value) {
+    fileName_ = value;
+    if (autoUpdate_)
+        Save(true);
+    iniFileName_ = fileName_.empty() ? baseName_ + ".ini" : fileName_;
+    Load();
+}
+
+void TExtIniFile::SetUpdateAtOnce(bool value) {
+    updateAtOnce_ = value;
+    if (value)
+        Update();
+}
+
+std::string TExtIniFile::ReadStr(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) {
+    std::string value;
+    if (FindValue(section, key, value) < 0)
+        return std::string(defaultValue);
+    return value;
+}
+
+std::int32_t TExtIniFile::ReadInt(std::string_view section, std::string_view key,
+                                  std::int32_t defaultValue) {
+    std::string value;
+    if (FindValue(section, key, value) < 0)
+        return defaultValue;
+    return ParseIniInt(value).value_or(defaultValue);
+}
+
+void TExtIniFile::WriteStr(std::string_view section, std::string_view key, std::string_view value) {
+    StoreValue(section, key, value);
+    if (updateAtOnce_)
+        Update();
+}
+
+void TExtIniFile::WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteStr(section, key, std::to_string(value));
+}
+
+std::string TExtIniFile::IndexKey(std::string_view header) const {
+    return caseSensitive_ ? std::string(header) : codepage::UpperCase(header, sections_.CodePage());
+}
+
+void TExtIniFile::RebuildIndex() {
+    index_.clear();
+    index_.reserve(static_cast<std::size_t>(sections_.Count()));
+    // Later equal headers overwrite earlier ones: the last one wins.
+    for (Index i = 0; i < sections_.Count(); ++i)
+        index_[IndexKey(sections_[i])] = i;
+    indexValid_ = true;
+}
+
+TExtIniFile::Index TExtIniFile::IndexOfSection(std::string_view section) {
+    if (!indexValid_)
+        RebuildIndex();
+    const auto found = index_.find(IndexKey(NormalisedSection(section)));
+    return found == index_.end() ? -1 : found->second;
+}
+
+const LineList* TExtIniFile::Body(const LineList& sections, Index index) {
+    return static_cast<const LineList*>(sections.Object(index));
+}
+
+LineList* TExtIniFile::NewBody(Index section) {
+    bodies_.push_back(std::make_unique<LineList>());
+    LineList* body = bodies_.back().get();
+    body->SetCodePage(sections_.CodePage());
+    body->SetCaseSensitive(caseSensitive_);
+    sections_.SetObject(section, body);
+    return body;
+}
+
+TExtIniFile::Index TExtIniFile::FindValue(std::string_view section, std::string_view key,
+                                          std::string& value) {
+    value.clear();
+    const Index index = IndexOfSection(section);
+    if (index < 0)
+        return -1;
+    auto* body = static_cast<LineList*>(sections_.Object(index));
+    if (body == nullptr)
+        return -1;
+    body->SetCaseSensitive(caseSensitive_);
+    const Index line = body->FindName(key);
+    if (line >= 0) {
+        const std::string& text = (*body)[line];
+        value = text.substr(text.find('=') + 1);
+    }
+    return line;
+}
+
+void TExtIniFile::StoreValue(std::string_view section, std::string_view key,
+                             std::string_view value) {
+    Index index = IndexOfSection(section);
+    if (index < 0) {
+        index = sections_.Append(NormalisedSection(section));
+        SectionsChanged();
+        NewBody(index);
+    }
+    auto* body = static_cast<LineList*>(sections_.Object(index));
+    if (body == nullptr)
+        body = NewBody(index);
+    // Writes compare keys as reads do, so that with CaseSensitive set a
+    // write never replaces a line that a read would not find.
+    body->SetCaseSensitive(caseSensitive_);
+    if (!value.empty()) {
+        body->SetValue(key, value);
+        return;
+    }
+    // An empty value keeps the key present, so that it reads as empty text
+    // instead of the default.
+    const Index line = body->FindName(key);
+    if (line >= 0)
+        body->Remove(line);
+    body->Append(std::string(key) + "=");
+}
+
+void TExtIniFile::Load() {
+    Clear();
+    loadFailed_ = false;
+    std::string bytes;
+    switch (ReadSettingsFile(GetIniPath(), bytes)) {
+    case ReadResult::Missing:
+        return;
+    case ReadResult::Failed:
+        // Remembered so that the file, which may hold settings we could not
+        // read, is not replaced by the empty store.
+        loadFailed_ = true;
+        return;
+    case ReadResult::Read:
+        break;
+    }
+    LineList lines;
+    lines.SplitText(bytes);
+    std::string().swap(bytes);
+
+    LineList* current = nullptr;
+    for (Index i = 0; i < lines.Count(); ++i) {
+        const std::string& line = lines[i];
+        if (line.size() < 2)
+            continue;
+        if (line.front() == '[' && line.back() == ']') {
+            current = NewBody(sections_.Append(line));
+            SectionsChanged();
+        } else if (current != nullptr) {
+            current->Append(line);
+        }
+    }
+    if (OnLoad) {
+        try {
+            OnLoad(*this);
+        } catch (...) {
+            // A handler's failure ends the load silently; what was read stays.
+        }
+    }
+}
+
+void TExtIniFile::Save(bool onlyIfNotEmpty) {
+    if (loadFailed_)
+        return;
+    try {
+        LineList out;
+        for (Index i = 0; i < sections_.Count(); ++i) {
+            out.Append(sections_[i]);
+            if (const LineList* body = Body(sections_, i))
+                out.AppendAll(*body);
+            out.Append(std::string());
+        }
+        if (!onlyIfNotEmpty || out.Count() > 0)
+            out.WriteFile(GetIniPath());
+    } catch (...) {
+        // The store reports nothing; the settings stay in memory.
+    }
+}
+
+void TExtIniFile::Update() {
+    Save(false);
+    if (OnUpdate)
+        OnUpdate(*this);
+}
+
+void TExtIniFile::Clear() {
+    sections_.Clear();
+    bodies_.clear();
+    SectionsChanged();
+}
+
+std::string TExtIniFile::GetFolderPath(TDefaultFolder kind) const {
+    std::string folder;
+    switch (kind) {
+    case dfAppData:
+        folder = ConfigHome();
+        if (!folder.empty()) {
+            if (folder.back() != '/')
+                folder.push_back('/');
+            folder += baseName_;
+        }
+        break;
+    case dfApplication:
+        folder = FolderWithSeparator(programPath_);
+        break;
+    case dfWindows:
+        folder = "/etc/";
+        break;
+    case dfUser:
+    default:
+        break;
+    }
+    if (!folder.empty()) {
+        if (folder.back() != '/')
+            folder.push_back('/');
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+    }
+    return folder;
+}
+
+} // namespace sorvak

@@ -1,0 +1,423 @@
+#include "ExtIniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sorvak {
+namespace {
+
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Each test gets a folder holding a pretend program file "sorvak", so the
+// store's file is <folder>/sorvak.ini.
+class ExtIniFileTest : public ::testing::Test {
+protected:
+    ExtIniFileTest() {
+        char pattern[] = "/tmp/sorvak-ini-XXXXXX";
+        dir_ = ::mkdtemp(pattern);
+        program_ = dir_ + "/sorvak";
+        ini_ = dir_ + "/sorvak.ini";
+    }
+    ~ExtIniFileTest() override { fs::remove_all(dir_); }
+
+    // Loads the text as the settings file and returns what the store writes
+    // back at its end without any change.
+    std::string RoundTrip(const std::string& file) {
+        WriteAll(ini_, file);
+        { TExtIniFile store(program_); }
+        return ReadAll(ini_);
+    }
+
+    std::string dir_, program_, ini_;
+};
+
+TEST_F(ExtIniFileTest, PlacesTheFileBesideTheProgram) {
+    TExtIniFile store(program_);
+    EXPECT_EQ(store.BaseName(), "sorvak");
+    EXPECT_EQ(store.FolderPath(), dir_ + "/");
+    EXPECT_EQ(store.GetIniPath(), ini_);
+    EXPECT_EQ(store.DefaultFolder(), dfApplication);
+    EXPECT_TRUE(store.AutoUpdate());
+    EXPECT_FALSE(store.UpdateAtOnce());
+    EXPECT_FALSE(store.CaseSensitive());
+    EXPECT_EQ(store.FileName(), "");
+    EXPECT_EQ(store.GetFolderPath(dfUser), "");
+    EXPECT_EQ(store.GetFolderPath(dfWindows), "/etc/");
+    EXPECT_EQ(TExtIniFile(dir_ + "/tool.bin").IniFileName(), "tool.ini");
+}
+
+TEST_F(ExtIniFileTest, NoFileGivesDefaultsAndAnEmptyFileAtTheEnd) {
+    {
+        TExtIniFile store(program_);
+        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 1);
+        EXPECT_EQ(store.ReadStr("TextSaveDialog", "InitialDir", "/opt"), "/opt");
+        EXPECT_FALSE(fs::exists(ini_)); // reads never write
+    }
+    ASSERT_TRUE(fs::exists(ini_));
+    EXPECT_EQ(fs::file_size(ini_), 0u);
+}
+
+TEST_F(ExtIniFileTest, FirstPictureExportWritesExactlyThisFile) {
+    {
+        TExtIniFile store(program_);
+        store.WriteInt("PictureDialog", "SavePicMode", 3);
+        store.WriteStr("PictureDialog", "InitialDir", "/home/u/Pictures");
+        EXPECT_FALSE(fs::exists(ini_)); // memory only until the end
+    }
+    EXPECT_EQ(ReadAll(ini_),
+              "[PictureDialog]\r\nSavePicMode=3\r\nInitialDir=/home/u/Pictures\r\n\r\n");
+
+    TExtIniFile again(program_);
+    EXPECT_EQ(again.ReadInt("PictureDialog", "SavePicMode", 1), 3);
+    EXPECT_EQ(again.ReadStr("PictureDialog", "InitialDir", ""), "/home/u/Pictures");
+}
+
+TEST_F(ExtIniFileTest, RoundTripKeepsCommentsAndDropsWhatTheRulesDrop) {
+    const std::string file = "before any header\n"
+                             "[A]\n"
+                             "; comment\n"
+                             "\n"
+                             "x\n"
+                             "no equals sign\n"
+                             "  indented=1\r\n"
+                             " [NotAHeader]\r\n"
+                             "[B]\r"
+                             "k=v\r\n"
+                             "[Last]";
+    EXPECT_EQ(RoundTrip(file), "[A]\r\n; comment\r\nno equals sign\r\n  indented=1\r\n"
+                               " [NotAHeader]\r\n\r\n[B]\r\nk=v\r\n\r\n[Last]\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, NamesIgnoreCaseAndKeepTheFilesSpelling) {
+    WriteAll(ini_, "[picturedialog]\r\nsavepicmode=2\r\n");
+    {
+        TExtIniFile store(program_);
+        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 2);
+        EXPECT_EQ(store.ReadInt("[PICTUREDIALOG]", "SAVEPICMODE", 1), 2);
+        store.WriteInt("PictureDialog", "SavePicMode", 4);
+    }
+    EXPECT_EQ(ReadAll(ini_), "[picturedialog]\r\nSavePicMode=4\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, CaseSensitiveComparesExactly) {
+    WriteAll(ini_, "[picturedialog]\r\nsavepicmode=2\r\n");
+    {
+        TExtIniFile store(program_);
+        store.SetCaseSensitive(true);
+        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 1);
+        EXPECT_EQ(store.ReadInt("picturedialog", "SavePicMode", 1), 1);
+        EXPECT_EQ(store.ReadInt("picturedialog", "savepicmode", 1), 2);
+        // A write compares as the read did: a new line, the old one kept.
+        store.WriteInt("picturedialog", "SavePicMode", 5);
+        store.WriteInt("PictureDialog", "SavePicMode", 6);
+        store.SetCaseSensitive(false);
+        EXPECT_EQ(store.ReadInt("PICTUREDIALOG", "SAVEPICMODE", 1), 6); // last section wins
+    }
+    EXPECT_EQ(ReadAll(ini_), "[picturedialog]\r\nsavepicmode=2\r\nSavePicMode=5\r\n\r\n"
+                             "[PictureDialog]\r\nSavePicMode=6\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, DuplicateSectionsTheLastOneIsUsedAndBothAreKept) {
+    WriteAll(
+        ini_,
+        "[TextSaveDialog]\nInitialDir=/one\n[Other]\na=1\n[TextSaveDialog]\nInitialDir=/two\n");
+    {
+        TExtIniFile store(program_);
+        EXPECT_EQ(store.IndexOfSection("TextSaveDialog"), 2);
+        EXPECT_EQ(store.ReadStr("TextSaveDialog", "InitialDir", ""), "/two");
+        store.WriteStr("TextSaveDialog", "InitialDir", "/three");
+    }
+    EXPECT_EQ(ReadAll(ini_), "[TextSaveDialog]\r\nInitialDir=/one\r\n\r\n[Other]\r\na=1\r\n\r\n"
+                             "[TextSaveDialog]\r\nInitialDir=/three\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, KeyLookupRules) {
+    WriteAll(ini_, "[S]\nEmpty=\n Blank=x\nDup=first\nDup=second\nEq=a=b\n");
+    TExtIniFile store(program_);
+    store.SetAutoUpdate(false);
+    std::string value = "stale";
+    EXPECT_EQ(store.FindValue("S", "Empty", value), 0);
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(store.ReadStr("S", "Empty", "default"), ""); // present, not the default
+    EXPECT_EQ(store.ReadStr("S", "Blank", "default"), "default");
+    EXPECT_EQ(store.ReadStr("S", " Blank", "default"), "x");
+    EXPECT_EQ(store.ReadStr("S", "Dup", ""), "first"); // first key line wins
+    EXPECT_EQ(store.ReadStr("S", "Eq", ""), "a=b");
+    EXPECT_EQ(store.FindValue("Missing", "Empty", value), -1);
+    EXPECT_EQ(store.FindValue("S", "Missing", value), -1);
+    EXPECT_EQ(store.IndexOfSection(""), -1);
+}
+
+TEST_F(ExtIniFileTest, WritingAnEmptyValueKeepsTheKeyAtTheEnd) {
+    WriteAll(ini_, "[S]\nKey=old\nOther=1\n");
+    {
+        TExtIniFile store(program_);
+        store.WriteStr("S", "key", "");
+        EXPECT_EQ(store.ReadStr("S", "Key", "default"), "");
+        store.WriteInt("S", "Neg", -5);
+        EXPECT_EQ(store.ReadInt("S", "Neg", 0), -5);
+        store.WriteStr("[New]", "K", "v");
+    }
+    EXPECT_EQ(ReadAll(ini_), "[S]\r\nOther=1\r\nkey=\r\nNeg=-5\r\n\r\n[New]\r\nK=v\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, ReadIntConversion) {
+    struct Case {
+        const char* text;
+        std::int32_t expected; // 99 is the default
+    };
+    const Case cases[] = {
+        {"0", 0},
+        {"42", 42},
+        {"0x10", 16},
+        {"0X1f", 31},
+        {"$10", 16},
+        {"$ff", 255},
+        {"x1f", 31},
+        {"X1F", 31},
+        {" 7", 7},
+        {"   -7", -7},
+        {"+5", 5},
+        {"-0x10", -16},
+        {" 0x10", 16},
+        {"007", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"$FFFFFFFF", -1},
+        {"0xFFFFFFFF", -1},
+        {"$80000000", INT32_MIN},
+        {"$7FFFFFFF", INT32_MAX},
+        {"$000000010", 16}, // leading zeros add no value
+        {"7 ", 99},
+        {"\t7", 99},
+        {"", 99},
+        {"$", 99},
+        {"0x", 99},
+        {"x", 99},
+        {"-", 99},
+        {" ", 99},
+        {"+-5", 99},
+        {"- 5", 99},
+        {"2147483648", 99},
+        {"-2147483649", 99},
+        {"99999999999999999999", 99},
+        {"$100000000", 99},
+        {"$-1", 99},
+        {"1e3", 99},
+        {"12abc", 99},
+        {"0x1g", 99},
+        {"１２", 99}, // full-width digits are no digits
+    };
+    TExtIniFile store(program_);
+    store.SetAutoUpdate(false);
+    for (const Case& c : cases) {
+        store.WriteStr("S", "Value", c.text);
+        EXPECT_EQ(store.ReadInt("S", "Value", 99), c.expected) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(store.ReadInt("S", "Absent", 99), 99);
+}
+
+TEST_F(ExtIniFileTest, ByteOrderMarkHidesTheFirstHeader) {
+    const std::string file = "\xEF\xBB\xBF[PictureDialog]\r\nSavePicMode=3\r\n[TextSaveDialog]\r\n"
+                             "InitialDir=/t\r\n";
+    WriteAll(ini_, file);
+    {
+        TExtIniFile store(program_);
+        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 1);
+        EXPECT_EQ(store.ReadStr("TextSaveDialog", "InitialDir", ""), "/t");
+    }
+    EXPECT_EQ(ReadAll(ini_), "[TextSaveDialog]\r\nInitialDir=/t\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, OddBytesSurviveTheRoundTrip) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"NUL ends the text", "[S]\r\nA=1\r\nB=2\0[T]\r\nC=3\r\n"s, "[S]\r\nA=1\r\nB=2\r\n\r\n"},
+        {"invalid bytes", "[S\xFF]\r\nk\xFE=\x80\x81\xC0\r\n",
+         "[S\xFF]\r\nk\xFE=\x80\x81\xC0\r\n\r\n"},
+        {"only brackets", "[]\r\n[\r\n]\r\n[[]]\r\n][\r\n", "[]\r\n\r\n[[]]\r\n][\r\n\r\n"},
+        {"control characters", "[S]\r\na=\t\f\x1b\r\n", "[S]\r\na=\t\f\x1b\r\n\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RoundTrip(c.file), c.written) << c.name;
+
+    WriteAll(ini_, "[S\xFF]\r\nk\xFE=\x80\x81\r\n[]\r\nx=1\r\n");
+    TExtIniFile store(program_);
+    store.SetAutoUpdate(false);
+    EXPECT_EQ(store.ReadStr("S\xFF", "K\xFE", ""), "\x80\x81");
+    EXPECT_EQ(store.ReadStr("]", "x", ""), "1"); // "]" becomes "[]"
+}
+
+TEST_F(ExtIniFileTest, FiftyMegabyteLine) {
+    std::string big(50u << 20, 'v');
+    const std::string file = "[S]\r\nBig=" + big + "\r\nK=1\r\n\r\n";
+    WriteAll(ini_, file);
+    {
+        TExtIniFile store(program_);
+        EXPECT_EQ(store.ReadInt("S", "K", 0), 1);
+        EXPECT_EQ(store.ReadStr("S", "Big", "").size(), big.size());
+    }
+    EXPECT_TRUE(ReadAll(ini_) == file) << "the long line did not come back unchanged";
+}
+
+TEST_F(ExtIniFileTest, UnreadableFileIsNotOverwritten) {
+    // A file far beyond any settings file is not read; what it holds stays.
+    const std::string head = "[PictureDialog]\r\nSavePicMode=3\r\n";
+    WriteAll(ini_, head);
+    ASSERT_EQ(::truncate(ini_.c_str(), off_t(300) << 20), 0); // sparse
+    {
+        TExtIniFile store(program_);
+        EXPECT_TRUE(store.LoadFailed());
+        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 1);
+        store.WriteInt("PictureDialog", "SavePicMode", 4);
+        store.Update();
+    }
+    EXPECT_EQ(fs::file_size(ini_), std::uintmax_t(300) << 20);
+    std::ifstream in(ini_, std::ios::binary);
+    std::string start(head.size(), '\0');
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    EXPECT_EQ(start, head);
+}
+
+TEST_F(ExtIniFileTest, NoRegularFileAtThePath) {
+    // A folder or a FIFO where the file should be: no hang, no crash, and
+    // nothing is put in its place.
+    ASSERT_EQ(::mkfifo(ini_.c_str(), 0600), 0);
+    {
+        TExtIniFile store(program_);
+        EXPECT_TRUE(store.LoadFailed());
+        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 1);
+    }
+    EXPECT_TRUE(fs::is_fifo(ini_));
+    fs::remove(ini_);
+    fs::create_directory(ini_);
+    {
+        TExtIniFile store(program_);
+        EXPECT_TRUE(store.LoadFailed());
+        store.WriteStr("S", "K", "v");
+    }
+    EXPECT_TRUE(fs::is_directory(ini_));
+}
+
+TEST_F(ExtIniFileTest, UpdateAtOnceAndAutoUpdate) {
+    int updates = 0;
+    {
+        TExtIniFile store(program_);
+        store.OnUpdate = [&](TExtIniFile& sender) {
+            EXPECT_EQ(&sender, &store);
+            ++updates;
+        };
+        store.SetUpdateAtOnce(true); // writes at once
+        EXPECT_EQ(updates, 1);
+        EXPECT_TRUE(fs::exists(ini_));
+        store.WriteStr("S", "K", "v");
+        EXPECT_EQ(updates, 2);
+        EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=v\r\n\r\n");
+    }
+    EXPECT_EQ(updates, 2); // not again at the end
+
+    {
+        TExtIniFile store(program_);
+        store.SetAutoUpdate(false);
+        store.WriteStr("S", "K", "changed");
+    }
+    EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=v\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, SwitchingFileSavesTheOldAndLoadsTheNew) {
+    WriteAll(dir_ + "/other.ini", "[O]\r\nk=other\r\n");
+    int loads = 0;
+    {
+        TExtIniFile store(program_);
+        store.OnLoad = [&](TExtIniFile&) { ++loads; };
+        store.WriteStr("S", "K", "v");
+        store.SetFileName("other.ini");
+        EXPECT_EQ(loads, 1);
+        EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=v\r\n\r\n");
+        EXPECT_EQ(store.ReadStr("O", "k", ""), "other");
+        EXPECT_EQ(store.ReadStr("S", "K", ""), "");
+        store.SetFileName("missing.ini"); // an empty-if-loaded store saves only when not empty
+        EXPECT_EQ(loads, 1);              // nothing read, no OnLoad
+        store.SetFileName("");
+        EXPECT_EQ(store.IniFileName(), "sorvak.ini");
+        EXPECT_EQ(loads, 2);
+        EXPECT_EQ(store.ReadStr("S", "K", ""), "v");
+    }
+    EXPECT_FALSE(fs::exists(dir_ + "/missing.ini"));
+}
+
+TEST_F(ExtIniFileTest, DefaultFolders) {
+    const std::string config = dir_ + "/config";
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    {
+        TExtIniFile store(program_);
+        store.SetDefaultFolder(dfAppData);
+        EXPECT_EQ(store.DefaultFolder(), dfAppData);
+        EXPECT_EQ(store.FolderPath(), config + "/sorvak/");
+        EXPECT_TRUE(fs::is_directory(config + "/sorvak")); // made with its parents
+        store.WriteStr("S", "K", "v");
+    }
+    EXPECT_EQ(ReadAll(config + "/sorvak/sorvak.ini"), "[S]\r\nK=v\r\n\r\n");
+    ::setenv("XDG_CONFIG_HOME", "relative/path", 1); // invalid: the home folder's .config
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        TExtIniFile store(program_);
+        store.SetAutoUpdate(false);
+        EXPECT_EQ(store.GetFolderPath(dfAppData), std::string(home) +
+                                                      (std::string(home).back() == '/' ? "" : "/") +
+                                                      ".config/sorvak/");
+    }
+    if (old != nullptr)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+
+    const std::string before = fs::current_path().string();
+    ASSERT_EQ(::chdir(dir_.c_str()), 0);
+    {
+        TExtIniFile store(program_);
+        store.SetAutoUpdate(false);
+        store.SetDefaultFolder(dfUser);
+        store.SetFileName("here.ini");
+        EXPECT_EQ(store.GetIniPath(), "here.ini");
+        store.WriteStr("S", "K", "v");
+        store.Update();
+    }
+    ASSERT_EQ(::chdir(before.c_str()), 0);
+    EXPECT_EQ(ReadAll(dir_ + "/here.ini"), "[S]\r\nK=v\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, FailedWritesAreSilent) {
+    TExtIniFile store(program_);
+    store.SetFileName("no-such-folder/x.ini");
+    store.WriteStr("S", "K", "v");
+    EXPECT_NO_THROW(store.Update());
+    EXPECT_NO_THROW(store.SetUpdateAtOnce(true));
+    EXPECT_FALSE(fs::exists(dir_ + "/no-such-folder"));
+}
+
+} // namespace
+} // namespace sorvak
