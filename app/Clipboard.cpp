@@ -1,0 +1,65 @@
+#include "Clipboard.h"
+
+#include "Bitmap.h"
+#include "Exception.h"
+
+namespace sorvak {
+
+bool TClipboard::QueryFormat(unsigned format) {
+    return backend_.IsFormatAvailable(format);
+}
+
+void TClipboard::Open() {
+    if (openCount_ == 0) {
+        if (!backend_.Open())
+            throw Exception("クリップボードを開くことができません");
+        emptied_ = false;
+    }
+    ++openCount_;
+}
+
+void TClipboard::Close() {
+    if (openCount_ == 0)
+        return;
+    if (--openCount_ == 0)
+        backend_.Close();
+}
+
+std::string TClipboard::ReadText() {
+    ClipboardOpen open(*this);
+    std::optional<std::string> block = backend_.GetData(platform::CF_TEXT);
+    if (!block)
+        return std::string();
+    const std::size_t end = block->find('\0');
+    if (end != std::string::npos)
+        block->resize(end);
+    return std::move(*block);
+}
+
+std::optional<std::string> TClipboard::ReadDataBlock(unsigned format) {
+    ClipboardOpen open(*this);
+    return backend_.GetData(format);
+}
+
+void TClipboard::WriteText(const std::string& text) {
+    ClipboardOpen open(*this);
+    std::string block;
+    block.reserve(text.size() + 1);
+    block.append(text);
+    block.push_back('\0');
+    if (!emptied_) {
+        backend_.Empty();
+        emptied_ = true;
+    }
+    backend_.SetData(platform::CF_TEXT, std::move(block));
+}
+
+void TClipboard::FillBitmap(TBitmap& bitmap) {
+    ClipboardOpen open(*this);
+    std::optional<DeviceBitmap> picture = backend_.GetBitmap();
+    const std::optional<DevicePalette> palette = backend_.GetPalette();
+    bitmap.LoadClipboardBitmap(platform::CF_BITMAP, picture ? &*picture : nullptr,
+                               palette ? &*palette : nullptr);
+}
+
+} // namespace sorvak

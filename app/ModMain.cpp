@@ -1,0 +1,170 @@
+#include "ModMain.h"
+
+#include "Bitmap.h"
+#include "FileDrop.h"
+#if __has_include("Gif.h")
+#include "Gif.h"
+#define SORVAK_HAS_GIF 1
+#endif
+#include "Jpeg.h"
+#include "Paths.h"
+#include "Png.h"
+
+namespace sorvak {
+
+TDataModule1* DataModule1 = nullptr;
+
+namespace {
+
+constexpr const char* PictureSection = "PictureDialog";
+constexpr const char* TextSection = "TextSaveDialog";
+constexpr const char* FileListSection = "FilePathSaveDialog";
+
+} // namespace
+
+std::string DefaultPictureName(std::int32_t width, std::int32_t height, int codePage) {
+    return codepage::FromUtf8("Image\xEF\xBC\x88" + std::to_string(width) + "\xC3\x97" +
+                                  std::to_string(height) + "\xEF\xBC\x89",
+                              codePage);
+}
+
+std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex) {
+    switch (filterIndex) {
+    case 2:
+        return std::make_unique<TJPEGImage>();
+    case 3:
+        return std::make_unique<TPNGObject>();
+#ifdef SORVAK_HAS_GIF
+    case 4:
+        return std::make_unique<TGIFImage>();
+#endif
+    default:
+        return std::make_unique<TBitmap>();
+    }
+}
+
+TDataModule1::TDataModule1(DriverServices services) : services_(std::move(services)) {
+    DataModule1 = this;
+    ExtIniFile1 = std::make_unique<TExtIniFile>(services_.ProgramPath);
+
+    SavePictureDialog1 = std::make_unique<TSavePictureDialog>(services_.Dialogs);
+    SavePictureDialog1->Filter = codepage::FromUtf8(
+        "ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg;*.ipeg|"
+        "PNG イメージファイル (*.png)|*.png|GIF イメージファイル (*.gif)|*.gif");
+    SavePictureDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
+                                   TOpenOption::ofEnableSizing};
+    SavePictureDialog1->Title = codepage::FromUtf8("クリップボード画像に名前を付けて保存");
+
+    TextSaveDialog1 = std::make_unique<TTextSaveDialog>(services_.Dialogs);
+    TextSaveDialog1->DefaultExt = "txt";
+    TextSaveDialog1->SetFileName("ClipboardText.txt");
+    TextSaveDialog1->Filter =
+        codepage::FromUtf8("テキストファイル(*.txt)|*.txt|すべてのファイル|*.*");
+    TextSaveDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofEnableSizing};
+    TextSaveDialog1->Title = codepage::FromUtf8("クリップボードテキストに名前を付けて保存");
+    TextSaveDialog1->ShowPlacesBar = true;
+    TextSaveDialog1->Preview = true;
+
+    try {
+        DataModuleCreate();
+    } catch (const std::exception& failure) {
+        if (services_.ShowError)
+            services_.ShowError(failure);
+    }
+}
+
+TDataModule1::~TDataModule1() {
+    TextSaveDialog1.reset();
+    SavePictureDialog1.reset();
+    ExtIniFile1.reset();
+    if (DataModule1 == this)
+        DataModule1 = nullptr;
+}
+
+std::string TDataModule1::ProgramFolder() const {
+    return FolderOf(services_.ProgramPath);
+}
+
+void TDataModule1::DataModuleCreate() {
+    TClipboard& clipboard = *services_.Clipboard;
+    if (clipboard.QueryFormat(platform::CF_BITMAP))
+        PictureBranch();
+    else if (clipboard.QueryFormat(platform::CF_TEXT))
+        TextBranch();
+    else if (clipboard.QueryFormat(platform::CF_HDROP))
+        FileListBranch();
+    else if (services_.ShowInformation)
+        services_.ShowInformation("情報", "クリップボードが空か未サポートのフォーマットです。");
+    quitPosted_ = true;
+}
+
+void TDataModule1::SetPictureDefaultExt(std::uint8_t index) {
+    switch (index) {
+    case 2:
+        SavePictureDialog1->DefaultExt = "jpg";
+        break;
+    case 3:
+        SavePictureDialog1->DefaultExt = "png";
+        break;
+    case 4:
+        SavePictureDialog1->DefaultExt = "gif";
+        break;
+    default:
+        SavePictureDialog1->DefaultExt = "bmp";
+        break;
+    }
+}
+
+void TDataModule1::PictureBranch() {
+    TBitmap bitmap;
+    services_.Clipboard->FillBitmap(bitmap);
+    const auto index =
+        static_cast<std::uint8_t>(ExtIniFile1->ReadInt(PictureSection, "SavePicMode", 1) & 0xFF);
+    SavePictureDialog1->SetFilterIndex(index);
+    SavePictureDialog1->InitialDir =
+        ExtIniFile1->ReadStr(PictureSection, "InitialDir", ProgramFolder());
+    SetPictureDefaultExt(index);
+    SavePictureDialog1->SetFileName(DefaultPictureName(bitmap.Width(), bitmap.Height()));
+    if (!SavePictureDialog1->Execute())
+        return;
+    const int chosen = SavePictureDialog1->FilterIndex();
+    const std::string fileName = SavePictureDialog1->FileName();
+    std::unique_ptr<TGraphic> writer = CreatePictureWriter(static_cast<std::uint8_t>(chosen));
+    writer->AssignFrom(bitmap);
+    writer->WriteToFile(fileName);
+    ExtIniFile1->WriteInt(PictureSection, "SavePicMode", chosen);
+    ExtIniFile1->WriteStr(PictureSection, "InitialDir", FolderOf(fileName));
+}
+
+void TDataModule1::TextBranch() {
+    TextSaveDialog1->InitialDir = ExtIniFile1->ReadStr(TextSection, "InitialDir", ProgramFolder());
+    if (!TextSaveDialog1->Execute())
+        return;
+    LineList lines;
+    lines.SplitText(services_.Clipboard->ReadText());
+    const std::string fileName = TextSaveDialog1->FileName();
+    lines.WriteFile(fileName);
+    ExtIniFile1->WriteStr(TextSection, "InitialDir", FolderOf(fileName));
+}
+
+void TDataModule1::GetClipboardFileList(LineList& list) {
+    TClipboard& clipboard = *services_.Clipboard;
+    if (!clipboard.QueryFormat(platform::CF_HDROP))
+        return;
+    std::optional<std::string> block;
+    {
+        ClipboardOpen open(clipboard);
+        block = clipboard.ReadDataBlock(platform::CF_HDROP);
+    }
+    if (block)
+        ReadFileNames(*block, list);
+}
+
+void TDataModule1::FileListBranch() {
+    LineList paths;
+    GetClipboardFileList(paths);
+    if (services_.ShowFileList)
+        services_.ShowFileList(paths);
+}
+
+} // namespace sorvak

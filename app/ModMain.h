@@ -1,0 +1,79 @@
+#pragma once
+// The program's one module: its components and the export of the clipboard
+// that runs when it is created.
+#include "Clipboard.h"
+#include "ExtIniFile.h"
+#include "LineList.h"
+#include "SavePictureDialog.h"
+#include "TextDlgs.h"
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace sorvak {
+
+class TGraphic;
+
+// What the module needs of its surroundings; the program passes the real
+// services, tests pass doubles.
+struct DriverServices {
+    TClipboard* Clipboard = nullptr;
+    FileDialogService* Dialogs = nullptr;
+    // Information box: caption and text in UTF-8.
+    std::function<void(const std::string& caption, const std::string& text)> ShowInformation;
+    // The error box for a failure that left the export.
+    std::function<void(const std::exception& failure)> ShowError;
+    // Shows the file list window modally with the module's settings; the
+    // window belongs to a later part of the program.
+    std::function<void(const LineList& paths)> ShowFileList;
+    // The running program file; its folder holds the settings file.
+    std::string ProgramPath;
+};
+
+class TDataModule1 {
+public:
+    // Creates the components (the settings store reads its file at once),
+    // then runs DataModuleCreate; a failure there is shown in the error box.
+    explicit TDataModule1(DriverServices services);
+    // Frees the components; the settings store writes its file now.
+    ~TDataModule1();
+    TDataModule1(const TDataModule1&) = delete;
+    TDataModule1& operator=(const TDataModule1&) = delete;
+
+    std::unique_ptr<TExtIniFile> ExtIniFile1;
+    std::unique_ptr<TSavePictureDialog> SavePictureDialog1;
+    std::unique_ptr<TTextSaveDialog> TextSaveDialog1;
+
+    // The export: one branch by the first clipboard format found.
+    void DataModuleCreate();
+    void SetPictureDefaultExt(std::uint8_t index);
+    // Appends the paths of the clipboard's file list.
+    void GetClipboardFileList(LineList& list);
+
+    // Set when the export ended normally and asked the program to end.
+    bool QuitPosted() const { return quitPosted_; }
+    // The folder of the running program file, the default of every folder.
+    std::string ProgramFolder() const;
+
+private:
+    void PictureBranch();
+    void TextBranch();
+    void FileListBranch();
+
+    DriverServices services_;
+    bool quitPosted_ = false;
+};
+
+// The module of the running program; set while it exists.
+extern TDataModule1* DataModule1;
+
+// Image（W×H） in the ANSI code page.
+std::string DefaultPictureName(std::int32_t width, std::int32_t height,
+                               int codePage = codepage::System());
+// The writer object for a filter index of the picture dialog.
+std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex);
+
+} // namespace sorvak

@@ -1,0 +1,38 @@
+#pragma once
+// The system clipboard as the clipboard object uses it: the primitive
+// operations of a Windows-style clipboard, whatever serves them.
+#include "Bitmap.h"
+
+#include <optional>
+#include <string>
+
+namespace sorvak::platform {
+
+enum ClipboardFormat : unsigned {
+    CF_TEXT = 1,
+    CF_BITMAP = 2,
+    CF_PALETTE = 9,
+    CF_HDROP = 15,
+};
+
+class ClipboardBackend {
+public:
+    virtual ~ClipboardBackend() = default;
+
+    // Whether the format can be had now; does not need the clipboard open.
+    virtual bool IsFormatAvailable(unsigned format) = 0;
+    // False when another program holds the clipboard.
+    virtual bool Open() = 0;
+    virtual void Close() = 0;
+    // A format's data block: CF_TEXT is the text with its NUL, CF_HDROP a
+    // DROPFILES block. Nothing when the format is absent.
+    virtual std::optional<std::string> GetData(unsigned format) = 0;
+    // The picture behind CF_BITMAP and the palette behind CF_PALETTE.
+    virtual std::optional<DeviceBitmap> GetBitmap() = 0;
+    virtual std::optional<DevicePalette> GetPalette() = 0;
+    // Empty and SetData need the clipboard open.
+    virtual void Empty() = 0;
+    virtual void SetData(unsigned format, std::string block) = 0;
+};
+
+} // namespace sorvak::platform

@@ -1,0 +1,146 @@
+#include "Process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace sorvak::e2e {
+
+using Clock = std::chrono::steady_clock;
+
+Process::Process(const std::vector<std::string>& argv, const Options& options) {
+    int out[2] = {-1, -1};
+    if (options.CaptureStdout && pipe2(out, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    pid_ = fork();
+    if (pid_ < 0)
+        throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        for (const auto& [key, value] : options.Environment)
+            setenv(key.c_str(), value.c_str(), 1);
+        for (const auto& key : options.Unset)
+            unsetenv(key.c_str());
+        if (!options.WorkingDirectory.empty() && chdir(options.WorkingDirectory.c_str()) != 0)
+            _exit(126);
+        if (options.CaptureStdout)
+            dup2(out[1], 1);
+        std::vector<char*> args;
+        for (const auto& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    setpgid(pid_, pid_);
+    if (options.CaptureStdout) {
+        close(out[1]);
+        stdoutFd_ = out[0];
+    }
+}
+
+Process::~Process() {
+    Kill();
+    if (stdoutFd_ >= 0)
+        close(stdoutFd_);
+}
+
+bool Process::Running() {
+    if (exitCode_)
+        return false;
+    int status = 0;
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) {
+        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> Process::Wait(std::chrono::milliseconds timeout) {
+    const auto end = Clock::now() + timeout;
+    while (Running()) {
+        if (Clock::now() >= end)
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return exitCode_;
+}
+
+bool Process::WaitForLine(const std::string& line, std::chrono::milliseconds timeout) {
+    const auto end = Clock::now() + timeout;
+    while (Clock::now() < end) {
+        std::size_t newline;
+        while ((newline = buffered_.find('\n')) != std::string::npos) {
+            const std::string got = buffered_.substr(0, newline);
+            buffered_.erase(0, newline + 1);
+            if (got == line)
+                return true;
+        }
+        pollfd wait{stdoutFd_, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+        if (poll(&wait, 1, static_cast<int>(std::max<long>(1, left.count()))) <= 0)
+            continue;
+        char chunk[512];
+        const ssize_t n = read(stdoutFd_, chunk, sizeof chunk);
+        if (n <= 0)
+            return false;
+        buffered_.append(chunk, n);
+    }
+    return false;
+}
+
+void Process::Kill() {
+    if (pid_ <= 0 || !Running())
+        return;
+    kill(-pid_, SIGTERM);
+    for (int i = 0; i < 50 && Running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (Running()) {
+        kill(-pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        exitCode_ = 128 + SIGKILL;
+    }
+}
+
+std::string Process::ReadToEnd(std::chrono::milliseconds timeout) {
+    const auto end = Clock::now() + timeout;
+    std::string output = std::move(buffered_);
+    buffered_.clear();
+    while (stdoutFd_ >= 0 && Clock::now() < end) {
+        pollfd wait{stdoutFd_, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+        if (poll(&wait, 1, static_cast<int>(std::max<long>(1, left.count()))) <= 0)
+            continue;
+        char chunk[4096];
+        const ssize_t n = read(stdoutFd_, chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        output.append(chunk, n);
+    }
+    return output;
+}
+
+RunResult Run(const std::vector<std::string>& argv,
+              const std::map<std::string, std::string>& environment,
+              std::chrono::milliseconds timeout) {
+    Process::Options options;
+    options.Environment = environment;
+    options.CaptureStdout = true;
+    Process process(argv, options);
+    RunResult result;
+    const auto start = Clock::now();
+    result.Output = process.ReadToEnd(timeout);
+    const auto left = timeout - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    result.ExitCode = process.Wait(std::max(left, std::chrono::milliseconds(100))).value_or(-1);
+    return result;
+}
+
+} // namespace sorvak::e2e

@@ -1,0 +1,163 @@
+#include "Session.h"
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <thread>
+#include <unistd.h>
+
+namespace sorvak::e2e {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+int FreeDisplayNumber() {
+    for (int n = 100 + getpid() % 300;; ++n) {
+        if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
+            !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
+            return n;
+    }
+}
+
+std::string Env(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : fallback;
+}
+
+} // namespace
+
+std::string ReadFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+Session::Session() {
+    char pattern[] = "/tmp/sorvak-e2e-XXXXXX";
+    if (mkdtemp(pattern) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+    programDir_ = root_ / "program";
+    workDir_ = root_ / "work";
+    fs::create_directories(programDir_);
+    fs::create_directories(workDir_);
+    fs::create_directories(root_ / "runtime");
+    fs::permissions(root_ / "runtime", fs::perms::owner_all);
+    fs::copy_file(fs::path(SORVAK_BINARY_DIR) / "app" / "sorvak", programDir_ / "sorvak");
+
+    const int number = FreeDisplayNumber();
+    display_ = ":" + std::to_string(number);
+    Process::Options options;
+    server_ = std::make_unique<Process>(
+        std::vector<std::string>{"Xvfb", display_, "-screen", "0", "1600x1200x24", "-nolisten",
+                                 "tcp", "-noreset"},
+        options);
+    const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
+    for (int i = 0; i < 500 && !fs::exists(socket); ++i)
+        std::this_thread::sleep_for(10ms);
+    if (!fs::exists(socket))
+        throw std::runtime_error("Xvfb did not start on " + display_);
+    // The server answers once a client can connect; xdotool tells us.
+    for (int i = 0; i < 100; ++i) {
+        if (Run({"xdotool", "getdisplaygeometry"}, Environment(), 5s).ExitCode == 0)
+            break;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+Session::~Session() {
+    program_.reset();
+    owner_.reset();
+    server_.reset();
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+}
+
+std::map<std::string, std::string> Session::Environment() const {
+    return {{"DISPLAY", display_},
+            {"XDG_RUNTIME_DIR", (root_ / "runtime").string()},
+            {"XDG_CONFIG_HOME", (root_ / "config").string()},
+            {"HOME", root_.string()},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"LANG", Env("SORVAK_E2E_LANG", "C.UTF-8")},
+            {"LC_ALL", Env("SORVAK_E2E_LANG", "C.UTF-8")}};
+}
+
+void Session::OwnClipboard(const std::vector<std::pair<std::string, std::string>>& formats) {
+    std::vector<std::string> argv{(fs::path(SORVAK_BINARY_DIR) / "tests" / "e2e" /
+                                   "sorvak-clipowner")
+                                      .string()};
+    int index = 0;
+    for (const auto& [mime, bytes] : formats) {
+        const fs::path file = root_ / ("offer" + std::to_string(index++));
+        WriteFileBytes(file, bytes);
+        argv.push_back(mime);
+        argv.push_back(file.string());
+    }
+    Process::Options options;
+    options.Environment = Environment();
+    options.CaptureStdout = true;
+    owner_ = std::make_unique<Process>(argv, options);
+    if (!owner_->WaitForLine("ready", 20s))
+        throw std::runtime_error("the clipboard owner did not get ready");
+}
+
+void Session::DropClipboard() {
+    owner_.reset();
+}
+
+std::string Session::ReadClipboardText() {
+    return Run({"xclip", "-selection", "clipboard", "-o"}, Environment(), 10s).Output;
+}
+
+void Session::StartProgram(const std::map<std::string, std::string>& environment) {
+    Process::Options options;
+    options.Environment = Environment();
+    for (const auto& [key, value] : environment)
+        options.Environment[key] = value;
+    options.WorkingDirectory = workDir_.string();
+    program_ = std::make_unique<Process>(std::vector<std::string>{(programDir_ / "sorvak").string()},
+                                         options);
+}
+
+std::string Session::WaitForWindow(const std::string& titleRegex, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        RunResult found =
+            Run({"xdotool", "search", "--onlyvisible", "--name", titleRegex}, Environment(), 5s);
+        if (found.ExitCode == 0 && !found.Output.empty()) {
+            std::string window = found.Output.substr(0, found.Output.find('\n'));
+            // Keys sent before the window has the focus are lost.
+            Run({"xdotool", "mousemove", "0", "0", "windowfocus", "--sync", window}, Environment(),
+                10s);
+            std::this_thread::sleep_for(150ms);
+            return window;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return std::string();
+}
+
+void Session::Type(const std::string& text) {
+    Run({"xdotool", "type", "--delay", "5", "--", text}, Environment(), 30s);
+}
+
+void Session::Key(const std::string& keys) {
+    Run({"xdotool", "key", "--delay", "30", keys}, Environment(), 10s);
+    Run({"xdotool", "keyup", keys}, Environment(), 10s);
+}
+
+int Session::WaitForExit(int timeoutMs) {
+    if (!program_)
+        return -1;
+    return program_->Wait(std::chrono::milliseconds(timeoutMs)).value_or(-1);
+}
+
+} // namespace sorvak::e2e

@@ -1,0 +1,58 @@
+#pragma once
+// One end-to-end session: a private Xvfb server, a clipboard owned by another
+// process, a copy of the program in a temporary folder (so that its settings
+// file lands there), keystrokes through xdotool.
+#include "Process.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sorvak::e2e {
+
+class Session {
+public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Another process takes the clipboard with these (MIME, bytes) formats;
+    // MIME "text" offers UTF-8 text through Qt's text road. Returns once it owns it.
+    void OwnClipboard(const std::vector<std::pair<std::string, std::string>>& formats);
+    // Ends the current owner: the clipboard is then empty.
+    void DropClipboard();
+    // The clipboard's text as another program reads it now (empty when none).
+    std::string ReadClipboardText();
+
+    // Starts the program copy; extra environment for locale tests.
+    void StartProgram(const std::map<std::string, std::string>& environment = {});
+    // Waits for a visible window whose name matches the regular expression and
+    // gives it the keyboard focus; returns its id, or empty on time-out.
+    std::string WaitForWindow(const std::string& titleRegex, int timeoutMs = 20000);
+    void Type(const std::string& text);
+    void Key(const std::string& keys);
+    // The program's exit code, or -1 when it did not end in time.
+    int WaitForExit(int timeoutMs = 20000);
+
+    const std::filesystem::path& ProgramDir() const { return programDir_; }
+    const std::filesystem::path& WorkDir() const { return workDir_; }
+    std::filesystem::path SettingsPath() const { return programDir_ / "sorvak.ini"; }
+    std::map<std::string, std::string> Environment() const;
+
+private:
+    std::string display_;
+    std::filesystem::path root_;
+    std::filesystem::path programDir_;
+    std::filesystem::path workDir_;
+    std::unique_ptr<Process> server_;
+    std::unique_ptr<Process> owner_;
+    std::unique_ptr<Process> program_;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+} // namespace sorvak::e2e

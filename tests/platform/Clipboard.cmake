@@ -1,0 +1,1 @@
+sorvak_add_test(FileManagerCopyTest SOURCES FileManagerCopyTest.cpp LIBS sorvak_platform_core)
