@@ -1,0 +1,264 @@
+#include "GifLzw.h"
+
+#include "Exception.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sorvak {
+
+namespace {
+
+constexpr std::uint32_t kMask[17] = {0x0000, 0x0001, 0x0003, 0x0007, 0x000F, 0x001F,
+                                     0x003F, 0x007F, 0x00FF, 0x01FF, 0x03FF, 0x07FF,
+                                     0x0FFF, 0x1FFF, 0x3FFF, 0x7FFF, 0xFFFF};
+
+// Largest code the encoder assigns; at 4095 the table is reset instead.
+constexpr int kLastCode = 4094;
+
+} // namespace
+
+void THashTable::Clear() {
+    std::memset(cells_.data(), 0xFF, sizeof(cells_));
+}
+
+bool THashTable::Insert(std::uint32_t key, int code) {
+    int h = Hash(key);
+    for (int probes = 0; probes < kSize; ++probes) {
+        if ((cells_[h] & 0xFFFFF000u) == 0xFFFFF000u) {
+            cells_[h] = (key << 12) | (static_cast<std::uint32_t>(code) & 0xFFFu);
+            return true;
+        }
+        h = Step(h);
+    }
+    return false;
+}
+
+void TGIFStream::Write(const void*, std::size_t) {
+    throw Exception("Invalid stream operation");
+}
+
+std::size_t TGIFStream::Read(void*, std::size_t) {
+    throw Exception("Invalid stream operation");
+}
+
+std::int64_t TGIFStream::Seek(std::int64_t, int) {
+    throw Exception("Invalid stream operation");
+}
+
+TGIFWriter::~TGIFWriter() {
+    if (pending_) {
+        buffer_[0] = static_cast<std::uint8_t>(fill_ - 1);
+        try {
+            target_.Write(buffer_.data(), static_cast<std::size_t>(fill_));
+        } catch (...) {
+            // Already failing; the first failure is the one reported.
+        }
+    }
+}
+
+void TGIFWriter::Write(const void* data, std::size_t n) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    for (std::size_t i = 0; i < n; ++i)
+        WriteByte(bytes[i]);
+}
+
+void TGIFWriter::WriteBlock() {
+    buffer_[0] = static_cast<std::uint8_t>(fill_ - 1);
+    const int size = fill_;
+    fill_ = 1;
+    pending_ = false;
+    target_.WriteBuffer(buffer_.data(), static_cast<std::size_t>(size));
+}
+
+void TGIFWriter::Finish() {
+    if (pending_)
+        WriteBlock();
+}
+
+void TGIFEncoder::Compress(TStream& stream, int bitsPerPixel, int colorCount,
+                           const std::uint8_t* pixels, int width, int height) {
+    if (bitsPerPixel < 0 || bitsPerPixel > 8)
+        throw Exception("Invalid bits per pixel");
+    bitsPerPixel_ = std::max(bitsPerPixel, 2);
+    // Values from 2^bits up are the control codes, never pixels.
+    colorCount_ = std::min(colorCount, 1 << bitsPerPixel_);
+    pixels_ = pixels;
+
+    const std::uint8_t minimumCodeSize = static_cast<std::uint8_t>(bitsPerPixel_);
+    stream.WriteBuffer(&minimumCodeSize, 1);
+
+    initialBits_ = bitsPerPixel_ + 1;
+    bits_ = initialBits_;
+    maxCode_ = (1 << bits_) - 1;
+    clearCode_ = 1 << bitsPerPixel_;
+    eofCode_ = clearCode_ + 1;
+    firstFree_ = clearCode_ + 2;
+    nextCode_ = firstFree_;
+    clearPending_ = false;
+    accumulator_ = 0;
+    bitCount_ = 0;
+    pixelCount_ = width > 0 && height > 0
+                      ? static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height)
+                      : 0;
+
+    {
+        TGIFWriter writer(stream);
+        writer_ = &writer;
+        struct Detach {
+            TGIFWriter*& w;
+            ~Detach() { w = nullptr; }
+        } detach{writer_};
+        if (pixels_ != nullptr && pixelCount_ > 0)
+            CompressBody();
+        Output(eofCode_);
+        writer.Finish();
+    }
+
+    const std::uint8_t terminator = 0;
+    stream.WriteBuffer(&terminator, 1);
+}
+
+void TGIFEncoder::Output(int code) {
+    const auto value = static_cast<std::uint32_t>(code);
+    if (bitCount_ == 0)
+        accumulator_ = value;
+    else
+        accumulator_ = (value << bitCount_) | (accumulator_ & kMask[bitCount_]);
+    bitCount_ += bits_;
+    while (bitCount_ >= 8) {
+        writer_->WriteByte(static_cast<std::uint8_t>(accumulator_));
+        accumulator_ >>= 8;
+        bitCount_ -= 8;
+    }
+    if (code == eofCode_) {
+        // The unused high bits of the last byte stay 0.
+        while (bitCount_ > 0) {
+            writer_->WriteByte(static_cast<std::uint8_t>(accumulator_));
+            accumulator_ >>= 8;
+            bitCount_ -= 8;
+        }
+        bitCount_ = 0;
+    }
+}
+
+void TGIFEncoder::CheckColor(unsigned value) const {
+    if (value >= static_cast<unsigned>(colorCount_))
+        throw Exception("Color not in color table");
+}
+
+void TLZWEncoder::Output(int code) {
+    TGIFEncoder::Output(code);
+    if (clearPending_) {
+        bits_ = initialBits_;
+        maxCode_ = (1 << bits_) - 1;
+        clearPending_ = false;
+    } else if (nextCode_ > maxCode_) {
+        ++bits_;
+        // 4096 can never be exceeded, so the width stops at 12.
+        maxCode_ = bits_ == 12 ? 4096 : (1 << bits_) - 1;
+    }
+}
+
+void TLZWEncoder::Clear() {
+    clearPending_ = true;
+    Output(clearCode_);
+    table_->Clear();
+    nextCode_ = firstFree_;
+}
+
+void TLZWEncoder::CompressBody() {
+    table_ = std::make_unique<THashTable>();
+    struct Release {
+        std::unique_ptr<THashTable>& t;
+        ~Release() { t.reset(); }
+    } release{table_};
+    THashTable& table = *table_;
+
+    Clear();
+    const std::uint8_t* in = pixels_;
+    const std::uint8_t* const end = pixels_ + pixelCount_;
+    unsigned prefix = *in++;
+    CheckColor(prefix);
+    const unsigned colorCount = static_cast<unsigned>(colorCount_);
+    while (in != end) {
+        const unsigned pixel = *in++;
+        if (pixel >= colorCount)
+            CheckColor(pixel);
+        const std::uint32_t key = (prefix << 8) | pixel;
+        const int code = table.Lookup(key);
+        if (code >= 0) {
+            prefix = static_cast<unsigned>(code);
+            continue;
+        }
+        Output(static_cast<int>(prefix));
+        prefix = pixel;
+        // A probe chain without a free cell counts as a full table.
+        if (nextCode_ > kLastCode || !table.Insert(key, nextCode_))
+            Clear();
+        else
+            ++nextCode_;
+    }
+    Output(static_cast<int>(prefix));
+}
+
+void TRLEEncoder::Clear() {
+    Output(clearCode_);
+    codesSinceClear_ = 0;
+}
+
+void TRLEEncoder::CompressBody() {
+    Clear();
+    const std::uint8_t* in = pixels_;
+    const std::uint8_t* const end = pixels_ + pixelCount_;
+    while (in != end) {
+        const unsigned pixel = *in;
+        CheckColor(pixel);
+        const std::uint8_t* run = in + 1;
+        while (run != end && *run == pixel)
+            ++run;
+        EncodeRun(static_cast<int>(pixel), static_cast<std::uint64_t>(run - in));
+        in = run;
+    }
+}
+
+void TRLEEncoder::EncodeRun(int pixel, std::uint64_t length) {
+    // A decoder adds one entry per code after a clear; stopping at clear - 2
+    // codes keeps its next code below 2^width, so the width stays fixed.
+    const int limit = clearCode_ - 2;
+    auto emit = [this](int code) {
+        Output(code);
+        ++codesSinceClear_;
+    };
+    if (codesSinceClear_ > 0)
+        Clear();
+    // known: length of the longest run string p^known the decoder holds;
+    // code firstFree + k - 2 stands for p^k while the run keeps growing.
+    std::uint64_t known = 0;
+    bool growing = true;
+    while (length > 0) {
+        if (codesSinceClear_ >= limit) {
+            Clear();
+            known = 0;
+            growing = true;
+        }
+        if (known == 0) {
+            emit(pixel);
+            known = 1;
+            length -= 1;
+        } else if (growing && length >= known + 1) {
+            // The code the decoder is about to define: previous string + p.
+            emit(firstFree_ + static_cast<int>(known) - 1);
+            ++known;
+            length -= known;
+        } else {
+            // Tail: reuse the longest known string that fits.
+            growing = false;
+            const std::uint64_t m = std::min(known, length);
+            emit(m == 1 ? pixel : firstFree_ + static_cast<int>(m) - 2);
+            length -= m;
+        }
+    }
+}
+
+} // namespace sorvak
