@@ -1,0 +1,6 @@
+#!/bin/bash
+# Configures and builds everything into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"

@@ -1,0 +1,32 @@
+#!/bin/bash
+# Installs with apt-get whatever the build, the program and the tests need and
+# this machine lacks (Debian 12). Run as root.
+set -euo pipefail
+packages=(
+    # build
+    cmake g++ make pkg-config git
+    qt6-base-dev qt6-translations-l10n libxcb1-dev
+    zlib1g-dev libjpeg62-turbo-dev
+    # tests, independent decoders and the benchmark
+    libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev
+    # end-to-end tests under a virtual X server
+    xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck fonts-noto-cjk
+    # fuzzing (clang with libFuzzer)
+    clang libclang-rt-14-dev
+    locales
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+# A Japanese locale lets the tests run the program as its users do.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+fi

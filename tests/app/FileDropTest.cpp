@@ -1,0 +1,80 @@
+#include "FileDrop.h"
+
+#include <gtest/gtest.h>
+
+using namespace sorvak;
+
+namespace {
+
+std::string Header(std::uint32_t pFiles, std::uint32_t wide) {
+    std::string h(20, '\0');
+    for (int i = 0; i < 4; ++i) {
+        h[i] = static_cast<char>((pFiles >> (8 * i)) & 0xFF);
+        h[16 + i] = static_cast<char>((wide >> (8 * i)) & 0xFF);
+    }
+    return h;
+}
+
+// Takes the whole literal, embedded zero units included.
+template <std::size_t N> std::string Wide(const char16_t (&literal)[N]) {
+    const std::u16string_view text(literal, N - 1);
+    std::string out;
+    for (char16_t unit : text) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
+    return out;
+}
+
+std::vector<std::string> Lines(std::string_view block, int codePage = codepage::Utf8) {
+    LineList list;
+    ReadFileNames(block, list, codePage);
+    std::vector<std::string> lines;
+    for (LineList::Index i = 0; i < list.Count(); ++i)
+        lines.push_back(list[i]);
+    return lines;
+}
+
+using Lines_ = std::vector<std::string>;
+
+} // namespace
+
+TEST(FileDrop, WalksDecodeNamesInOrder) {
+    struct Case {
+        const char* name;
+        std::string block;
+        Lines_ lines;
+        int codePage = codepage::Utf8;
+    } cases[] = {
+        {"three wide", Header(20, 1) + Wide(u"/a/x.txt\0/b\0/c d\0\0"), {"/a/x.txt", "/b", "/c d"}},
+        {"japanese", Header(20, 1) + Wide(u"/写真\0\0"), {"/写真"}},
+        {"japanese in 932", Header(20, 1) + Wide(u"/写真\0\0"), {"/\x8E\xCA\x90\x5E"},
+         codepage::ShiftJis},
+        {"lacking in 932", Header(20, 1) + Wide(u"/\u00E9\0\0"), {"/?"}, codepage::ShiftJis},
+        {"ansi", Header(20, 0) + std::string("/a\0/\x82\xA0\0\0", 8), {"/a", "/\x82\xA0"}},
+        {"list starting with its end", Header(20, 1) + Wide(u"\0\0"), {""}},
+        {"pFiles further in", Header(24, 0) + std::string("xxxx/z\0\0", 8), {"/z"}},
+        {"block larger than the data", Header(20, 1) + Wide(u"/a\0\0") + std::string(64, 'Q'),
+         {"/a"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Lines(c.block, c.codePage), c.lines) << c.name;
+}
+
+TEST(FileDrop, ReadsNothingOutsideTheBlock) {
+    struct Case {
+        const char* name;
+        std::string block;
+        Lines_ lines;
+    } cases[] = {
+        {"shorter than the header", std::string(19, '\0'), {}},
+        {"pFiles at the end", Header(20, 1), {}},
+        {"pFiles far beyond", Header(0xFFFFFFF0u, 1) + Wide(u"/a\0\0"), {}},
+        {"missing list end", Header(20, 1) + Wide(u"/a\0/b\0"), {"/a", "/b"}},
+        {"unterminated last name", Header(20, 1) + Wide(u"/a\0/b"), {"/a"}},
+        {"odd trailing byte", Header(20, 1) + Wide(u"/a") + "\x01", {}},
+        {"unterminated ansi", Header(20, 0) + "/a", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Lines(c.block), c.lines) << c.name;
+}

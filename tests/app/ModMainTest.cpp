@@ -1,0 +1,229 @@
+// The dispatch and its three export branches, with a clipboard in memory and
+// a dialog double standing in for the user.
+#include "Bitmap.h"
+#include "Exception.h"
+#include "MemoryClipboard.h"
+#include "ModMain.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace sorvak;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The user: answers every save dialog with a name and a filter, or cancels.
+class ScriptedDialogs : public FileDialogService {
+public:
+    std::string Answer;
+    int AnswerFilter = 0; // 0: keep the index the dialog opened with
+    bool Cancel = false;
+    std::vector<OpenFileNameRequest> Seen;
+    std::function<void()> WhileShown;
+
+    int GetOpenFileName(OpenFileNameRequest& request) override { return GetSaveFileName(request); }
+    int GetSaveFileName(OpenFileNameRequest& request) override {
+        Seen.push_back(request);
+        if (WhileShown)
+            WhileShown();
+        if (Cancel)
+            return 0;
+        request.SetFileText(Answer);
+        if (AnswerFilter != 0)
+            request.nFilterIndex = static_cast<std::uint32_t>(AnswerFilter);
+        return 1;
+    }
+};
+
+DeviceBitmap Picture(int width, int height) {
+    DeviceBitmap bitmap;
+    bitmap.Width = width;
+    bitmap.Height = height;
+    bitmap.BitsPerPixel = 32;
+    bitmap.Bits.assign(static_cast<std::size_t>(width) * height * 4, 0x80);
+    return bitmap;
+}
+
+class Driver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/sorvak-driver-XXXXXX";
+        root_ = mkdtemp(pattern);
+        program_ = root_ / "sorvak";
+        out_ = root_ / "out";
+        fs::create_directories(out_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    // One run of the program: the module is made and freed.
+    void RunProgram() {
+        DriverServices services;
+        services.Clipboard = &clipboardObject_;
+        services.Dialogs = &dialogs_;
+        services.ShowInformation = [this](const std::string& caption, const std::string& text) {
+            information_.push_back(caption + "|" + text);
+        };
+        services.ShowError = [this](const std::exception& e) { errors_.push_back(e.what()); };
+        services.ShowFileList = [this](const LineList& paths) { shownList_ = paths.JoinText(); };
+        services.ProgramPath = program_.string();
+        TDataModule1 module(std::move(services));
+        quitPosted_ = module.QuitPosted();
+    }
+    std::string Settings() const { return ReadBytes(root_ / "sorvak.ini"); }
+    void WriteSettings(const std::string& text) const {
+        std::ofstream(root_ / "sorvak.ini", std::ios::binary) << text;
+    }
+
+    fs::path root_, program_, out_;
+    platform::MemoryClipboard clipboard_;
+    TClipboard clipboardObject_{clipboard_};
+    ScriptedDialogs dialogs_;
+    std::vector<std::string> information_, errors_;
+    std::string shownList_;
+    bool quitPosted_ = false;
+};
+
+} // namespace
+
+TEST_F(Driver, EmptyClipboardShowsTheInformationBoxAndWritesAnEmptySettingsFile) {
+    RunProgram();
+    EXPECT_EQ(information_, std::vector<std::string>{
+                                "情報|クリップボードが空か未サポートのフォーマットです。"});
+    EXPECT_TRUE(dialogs_.Seen.empty());
+    EXPECT_TRUE(quitPosted_);
+    EXPECT_EQ(Settings(), "");
+}
+
+TEST_F(Driver, PictureComesBeforeTextAndTextBeforeFileList) {
+    clipboard_.SetBitmap(Picture(3, 2));
+    clipboard_.SetData(platform::CF_TEXT, std::string("text\0", 5));
+    clipboard_.SetData(platform::CF_HDROP, std::string(22, '\0'));
+    dialogs_.Cancel = true;
+    RunProgram();
+    ASSERT_EQ(dialogs_.Seen.size(), 1u);
+    EXPECT_EQ(dialogs_.Seen[0].lpstrTitle, "クリップボード画像に名前を付けて保存");
+
+    clipboard_.Empty();
+    clipboard_.SetData(platform::CF_TEXT, std::string("text\0", 5));
+    clipboard_.SetData(platform::CF_HDROP, std::string(22, '\0'));
+    RunProgram();
+    ASSERT_EQ(dialogs_.Seen.size(), 2u);
+    EXPECT_EQ(dialogs_.Seen[1].lpstrTitle, "クリップボードテキストに名前を付けて保存");
+    EXPECT_EQ(shownList_, "");
+}
+
+TEST_F(Driver, PictureDialogIsSetFromTheSettings) {
+    struct Case {
+        const char* settings;
+        std::uint32_t filterIndex;
+        const char* defaultExt;
+    } cases[] = {
+        {"", 1, "bmp"},
+        {"[PictureDialog]\r\nSavePicMode=258\r\n", 2, "jpg"},
+        {"[PictureDialog]\r\nSavePicMode=3\r\n", 3, "png"},
+        {"[PictureDialog]\r\nSavePicMode=4\r\n", 4, "gif"},
+        {"[PictureDialog]\r\nSavePicMode=0\r\n", 0, "bmp"},
+        {"[PictureDialog]\r\nSavePicMode=5\r\n", 5, "bmp"},
+    };
+    dialogs_.Cancel = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        WriteSettings(c.settings);
+        clipboard_.SetBitmap(Picture(1, 1));
+        RunProgram();
+        const OpenFileNameRequest& request = dialogs_.Seen.back();
+        EXPECT_EQ(request.nFilterIndex, c.filterIndex);
+        EXPECT_EQ(request.lpstrDefExt, c.defaultExt);
+        EXPECT_EQ(request.lpstrInitialDir, root_.string());
+        EXPECT_EQ(request.FileText(), "Image（1×1）");
+        // Cancel leaves the settings as they were.
+        EXPECT_EQ(Settings().find("SavePicMode=") == std::string::npos,
+                  std::string(c.settings).empty());
+    }
+}
+
+TEST_F(Driver, PictureSavedAsJpegIsProposedAgainInTheSameFolder) {
+    clipboard_.SetBitmap(Picture(4, 3));
+    dialogs_.Answer = (out_ / "shot.jpg").string();
+    dialogs_.AnswerFilter = 2;
+    RunProgram();
+    const std::string jpeg = ReadBytes(out_ / "shot.jpg");
+    ASSERT_GE(jpeg.size(), 2u);
+    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(Settings(),
+              "[PictureDialog]\r\nSavePicMode=2\r\nInitialDir=" + out_.string() + "\r\n\r\n");
+
+    clipboard_.SetBitmap(Picture(4, 3));
+    dialogs_.Cancel = true;
+    RunProgram();
+    EXPECT_EQ(dialogs_.Seen.back().nFilterIndex, 2u);
+    EXPECT_EQ(dialogs_.Seen.back().lpstrDefExt, "jpg");
+    EXPECT_EQ(dialogs_.Seen.back().lpstrInitialDir, out_.string());
+}
+
+TEST_F(Driver, EveryFilterWritesItsFormat) {
+    const std::pair<int, std::string> cases[] = {
+        {1, "BM"}, {2, "\xFF\xD8"}, {3, "\x89PNG"}, {4, "GIF8"}, {7, "BM"}};
+    for (const auto& [filter, magic] : cases) {
+        clipboard_.SetBitmap(Picture(5, 5));
+        const fs::path file = out_ / ("picture" + std::to_string(filter));
+        dialogs_.Answer = file.string();
+        dialogs_.AnswerFilter = filter;
+        RunProgram();
+        EXPECT_EQ(ReadBytes(file).substr(0, magic.size()), magic) << filter;
+    }
+}
+
+TEST_F(Driver, FileThatCannotBeCreatedShowsTheErrorAndKeepsTheSettings) {
+    const std::string settings = "[TextSaveDialog]\r\nInitialDir=/somewhere\r\n\r\n";
+    WriteSettings(settings);
+    clipboard_.SetData(platform::CF_TEXT, std::string("text\0", 5));
+    dialogs_.Answer = (out_ / "missing-folder" / "a.txt").string();
+    RunProgram();
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].rfind("ファイル \"" + dialogs_.Answer + "\". ", 0), 0u) << errors_[0];
+    EXPECT_FALSE(quitPosted_);
+    EXPECT_EQ(Settings(), settings);
+}
+
+TEST_F(Driver, TextIsReadOnlyAfterTheDialogWasConfirmed) {
+    clipboard_.SetData(platform::CF_TEXT, std::string("a\nb\0ignored", 11));
+    dialogs_.Answer = (out_ / "text.txt").string();
+    dialogs_.WhileShown = [this] { EXPECT_EQ(clipboard_.OpenCalls, 0); };
+    RunProgram();
+    EXPECT_EQ(ReadBytes(out_ / "text.txt"), "a\r\nb\r\n");
+    EXPECT_EQ(Settings(), "[TextSaveDialog]\r\nInitialDir=" + out_.string() + "\r\n\r\n");
+    EXPECT_FALSE(clipboard_.IsOpen());
+}
+
+TEST_F(Driver, ClipboardHeldByAnotherProgramEndsTheExport) {
+    clipboard_.SetData(platform::CF_TEXT, std::string("text\0", 5));
+    clipboard_.HeldByOtherProgram = true;
+    dialogs_.Answer = (out_ / "never.txt").string();
+    RunProgram();
+    EXPECT_EQ(errors_, std::vector<std::string>{"クリップボードを開くことができません"});
+    EXPECT_FALSE(fs::exists(out_ / "never.txt"));
+}
+
+TEST_F(Driver, FileListBranchShowsThePaths) {
+    std::string block("\x14\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x01\0\0\0", 20);
+    for (char c : std::string("/a"))
+        block += std::string{c, '\0'};
+    block += std::string("\0\0", 2);
+    for (char c : std::string("/b c"))
+        block += std::string{c, '\0'};
+    block += std::string("\0\0\0\0", 4);
+    clipboard_.SetData(platform::CF_HDROP, block);
+    RunProgram();
+    EXPECT_EQ(shownList_, "/a\r\n/b c\r\n");
+    EXPECT_TRUE(dialogs_.Seen.empty());
+}
