@@ -112,10 +112,14 @@ std::string FormatExtendedFixed(const unsigned char (&bytes)[10]) {
     if (!d.digits.empty() && d.exponent + Decimals < Precision) {
         // Fewer than 16 significant digits fit in the 18 decimals: round there.
         const int keep = d.exponent + Decimals;
-        if (keep >= 1)
+        if (keep >= 1) {
             d = ToDecimal(value, keep);
-        else
+        } else if (keep == 0 && d.digits[0] >= '5') {
+            d.digits = "1"; // rounds up to the last decimal
+            ++d.exponent;
+        } else {
             d.digits.clear();
+        }
     }
 
     std::string out;
