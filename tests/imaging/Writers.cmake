@@ -7,3 +7,7 @@ sorvak_add_test(imaging_writer_bytes_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/Writ
     LIBS sorvak_imaging ZLIB::ZLIB)
 sorvak_add_test(imaging_png_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/PngTest.cpp
     LIBS sorvak_imaging PNG::PNG ZLIB::ZLIB)
+sorvak_add_test(imaging_jpeg_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/JpegTest.cpp
+    LIBS sorvak_imaging JPEG::JPEG)
+sorvak_add_test(imaging_writer_large_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/WriterLargeTest.cpp
+    LIBS sorvak_imaging LABELS slow)
