@@ -1,5 +1,6 @@
 // Writes form description files for fuzz seeds and throughput measurements:
-//   sorvak-formtext-gen forms DIR        the program's two forms, as .dfm files
+//   sorvak-formtext-gen forms DIR        the program's two forms and a form with
+//                                        every value type, as .dfm files
 //   sorvak-formtext-gen large FILE MB    a form of about MB megabytes with many
 //                                        components of mixed content
 #include <cstdio>
@@ -65,6 +66,27 @@ void Block(FormStreamWriter& w, int n) {
     w.End(); // children of the panel
 }
 
+// Every value type, the component prefixes, and a string whose double-byte
+// character straddles the 64-byte line limit.
+std::string AllTypes() {
+    FormStreamWriter w;
+    w.Signature().Object("TAllTypes", "AllTypes");
+    w.Prop("N").Null().Prop("I8").Int(-5).Prop("I16").Int(1000).Prop("I32").Int(-100000);
+    w.Prop("I64").Int(INT64_MAX).Prop("X").Extended(0.5).Prop("S").String("it's\r\n");
+    w.Prop("Id").Ident("clRed").Prop("F").Bool(false).Prop("T").Bool(true);
+    w.Prop("B").Binary(std::string(40, '\xAB')).Prop("Set").Set({"akLeft", "akTop"});
+    w.Prop("L").String(std::string(63, 'a') + "\x93\xFA" + std::string(70, 'b'));
+    w.Prop("Nil").Nil().Prop("Sg").Single(0.1f).Prop("C").Currency(12345).Prop("D").Date(1.5);
+    w.Prop("W").WString(u"wide \u65E5 '").Prop("U").Utf8String("utf \xE6\x97\xA5");
+    w.Prop("List").List().Int(1).List().String("x").End().End();
+    w.Prop("Items").Collection().Item(0).Prop("A").Int(1).End().Item().End().End();
+    w.End();
+    w.Object("TChild", "", 1 | 2, 3).End().End();
+    w.Object("TFrame", "Frame1", 4).End().End();
+    w.End();
+    return sorvak::test::ResourceFile("TALLTYPES", w.bytes);
+}
+
 std::string Large(std::size_t bytes) {
     FormStreamWriter w;
     w.Signature().Object("TLargeForm", "LargeForm");
@@ -84,7 +106,8 @@ int main(int argc, char** argv) {
             Save(dir + "/DataModule1.dfm",
                  sorvak::test::ResourceFile("TDATAMODULE1", sorvak::test::DataModule1Stream())) &&
             Save(dir + "/TextForm.dfm",
-                 sorvak::test::ResourceFile("TTEXTFORM", sorvak::test::TextFormStream()));
+                 sorvak::test::ResourceFile("TTEXTFORM", sorvak::test::TextFormStream())) &&
+            Save(dir + "/AllTypes.dfm", AllTypes());
         return ok ? 0 : 1;
     }
     if (argc == 4 && std::strcmp(argv[1], "large") == 0) {
