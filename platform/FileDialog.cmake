@@ -1,0 +1,5 @@
+# The system file dialog behind the dialog calls of the dialog logic.
+target_sources(sorvak_platform PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/SystemFileDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/SystemFileDialog.h
+)
+target_link_libraries(sorvak_platform PUBLIC sorvak_dialogs PRIVATE sorvak_resources)

@@ -1,0 +1,564 @@
+#include "SystemFileDialog.h"
+
+#include "CodePage.h"
+#include "CommonDialog.h"
+#include "DialogTemplates.h"
+#include "Exception.h"
+#include "MessageBoxes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSortFilterProxyModel>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace sorvak::platform {
+
+namespace {
+
+QString FromAnsi(std::string_view text) {
+    const std::string utf8 = codepage::ToUtf8(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string ToAnsi(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return codepage::FromUtf8(std::string_view(utf8.constData(), utf8.size()));
+}
+
+TRect ToRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// Room the standard controls keep free at their lower edge: the panes of the
+// text dialogs start this far above it.
+constexpr int PaneOverlap = 10;
+
+bool HasWildcard(const QString& name) {
+    return name.contains(u'*') || name.contains(u'?') || name.contains(u'[');
+}
+
+// The extension of a plain pattern ("*.png" gives "png"), else empty.
+QString PlainExtension(const QString& pattern) {
+    static const QRegularExpression plain(QStringLiteral("^\\*\\.([^*?\\[\\]/]+)$"));
+    const QRegularExpressionMatch m = plain.match(pattern);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// Characters QFileDialog accepts between the parentheses of a name filter.
+bool IsParsablePatternList(const QString& patterns) {
+    static const QRegularExpression allowed(
+        QStringLiteral("^[a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*$"));
+    return allowed.match(patterns).hasMatch();
+}
+
+} // namespace
+
+void InstallQtTranslations() {
+    static bool installed = false;
+    if (installed || QCoreApplication::instance() == nullptr)
+        return;
+    installed = true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+// The file dialog as a widget: closing it closes the outer dialog instead of
+// hiding it, and the chosen name is worked out with our extension rule.
+class SystemFileDialog::Embedded : public QFileDialog {
+public:
+    explicit Embedded(SystemFileDialog& owner) : QFileDialog(&owner), owner_(owner) {}
+
+    void accept() override {
+        owner_.PrepareAccept();
+        const QString typed = NameField()->text();
+        if (HasWildcard(typed) && !QFileInfo(typed).isAbsolute() && !typed.contains(u'/')) {
+            // A typed pattern filters the list, as in the system dialogs.
+            if (auto* model = findChild<QFileSystemModel*>())
+                model->setNameFilters(typed.split(u';', Qt::SkipEmptyParts));
+            return;
+        }
+        QFileDialog::accept();
+    }
+    void done(int result) override { owner_.FinishInner(result); }
+
+    QLineEdit* NameField() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+
+private:
+    SystemFileDialog& owner_;
+};
+
+// The window made from the child template: the placeholder takes the
+// standard controls and grows with the window; the rest stays as laid out.
+class SystemFileDialog::TemplateWindow : public QWidget {
+public:
+    TemplateWindow(QWidget* parent, QWidget* standard) : QWidget(parent), standard_(standard) {}
+
+    // Template size, placeholder rectangle, all in pixels.
+    void SetTemplate(QSize size, QRect placeholder) {
+        size_ = size;
+        placeholder_ = placeholder;
+        updateGeometry();
+    }
+    QSize Extra() const {
+        return {std::max(0, size_.width() - placeholder_.right() - 1),
+                std::max(0, size_.height() - placeholder_.bottom() - 1)};
+    }
+    QRect ExtraArea() const {
+        const QRect area = standard_->geometry();
+        if (Extra().height() > 0)
+            return QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1);
+        if (Extra().width() > 0)
+            return QRect(area.right() + 1, 0, width() - area.right() - 1, height());
+        return {};
+    }
+    QSize sizeHint() const override {
+        const QSize s = standard_->sizeHint() + Lead() + Extra();
+        return s.expandedTo(size_);
+    }
+    QSize minimumSizeHint() const override {
+        return standard_->minimumSizeHint() + Lead() + Extra();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        const QSize extra = Extra();
+        standard_->setGeometry(placeholder_.left(), placeholder_.top(),
+                               width() - placeholder_.left() - extra.width(),
+                               height() - placeholder_.top() - extra.height());
+    }
+
+private:
+    QSize Lead() const { return {placeholder_.left(), placeholder_.top()}; }
+
+    QWidget* standard_;
+    QSize size_;
+    QRect placeholder_;
+};
+
+// Asks the include-item step for every file the list would show.
+class SystemFileDialog::IncludeFilter : public QSortFilterProxyModel {
+public:
+    explicit IncludeFilter(SystemFileDialog& owner)
+        : QSortFilterProxyModel(&owner), owner_(owner) {}
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        auto* model = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (model == nullptr || owner_.hook_ == nullptr)
+            return true;
+        const QModelIndex index = model->index(row, 0, parent);
+        if (model->isDir(index))
+            return true;
+        bool include = true;
+        const std::string path = ToAnsi(model->filePath(index));
+        owner_.Guarded([&] { include = owner_.hook_->IncludeItem(path); });
+        return include;
+    }
+
+private:
+    SystemFileDialog& owner_;
+};
+
+SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
+                                   ErrorReporter reportError, QWidget* parent)
+    : QDialog(parent), request_(request), mode_(mode), reportError_(std::move(reportError)),
+      hook_(request.lpfnHook) {
+    if (!reportError_)
+        reportError_ = [](const std::exception& e) { ShowException(e); };
+    InstallQtTranslations();
+    setWindowModality(Qt::ApplicationModal);
+
+    templateWindow_ = nullptr;
+    standard_ = new QWidget;
+    auto* standardLayout = new QVBoxLayout(standard_);
+    standardLayout->setContentsMargins(0, 0, 0, 0);
+    BuildFileDialog();
+    standardLayout->addWidget(files_);
+    if ((request_.Flags & ofn::HideReadOnly) == 0) {
+        readOnly_ = new QCheckBox(QString::fromUtf8("読み取り専用ファイルとして開く(&R)"));
+        readOnly_->setChecked((request_.Flags & ofn::ReadOnly) != 0);
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(9, 0, 9, 0);
+        row->addWidget(readOnly_);
+        standardLayout->addLayout(row);
+    }
+    templateWindow_ = new TemplateWindow(this, standard_);
+    standard_->setParent(templateWindow_);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(templateWindow_);
+    BuildTemplate();
+
+    const QString title =
+        request_.lpstrTitle.empty() ? files_->windowTitle() : FromAnsi(request_.lpstrTitle);
+    setWindowTitle(title);
+    files_->setWindowTitle(title); // the overwrite question's caption
+
+    if ((request_.Flags & ofn::EnableSizing) != 0) {
+        setSizeGripEnabled(true);
+        resize(sizeHint());
+    } else {
+        outer->setSizeConstraint(QLayout::SetFixedSize);
+    }
+    ConnectNotifications();
+}
+
+SystemFileDialog::~SystemFileDialog() = default;
+
+template <typename F> bool SystemFileDialog::Guarded(F&& step) {
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        reportError_(e);
+    }
+    return false;
+}
+
+void SystemFileDialog::BuildFileDialog() {
+    files_ = new Embedded(*this);
+    files_->setOption(QFileDialog::DontUseNativeDialog, true);
+    files_->setWindowFlags(Qt::Widget);
+    files_->setSizeGripEnabled(false);
+    files_->setAcceptMode(mode_ == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (mode_ == Mode::Open && (request_.Flags & ofn::AllowMultiSelect) != 0)
+        files_->setFileMode(QFileDialog::ExistingFiles);
+    else if (mode_ == Mode::Open && (request_.Flags & ofn::FileMustExist) != 0)
+        files_->setFileMode(QFileDialog::ExistingFile);
+    else
+        files_->setFileMode(QFileDialog::AnyFile);
+    // We ask the overwrite question only when the request wants it.
+    files_->setOption(QFileDialog::DontConfirmOverwrite,
+                      (request_.Flags & ofn::OverwritePrompt) == 0);
+    if ((request_.Flags & ofn::ForceShowHidden) != 0)
+        files_->setFilter(files_->filter() | QDir::Hidden);
+    if ((request_.Flags & ofn::EnableIncludeNotify) != 0)
+        files_->setProxyModel(new IncludeFilter(*this));
+
+    // FlagsEx exists only in the full form of the request.
+    const bool noPlaces =
+        request_.lStructSize >= ofn::FullSize && (request_.FlagsEx & ofn::ExNoPlacesBar) != 0;
+    if (QWidget* places = PlacesBar()) {
+        if (noPlaces) {
+            places->hide();
+        } else {
+            QList<QUrl> urls{QUrl::fromLocalFile(QDir::homePath())};
+            for (auto location :
+                 {QStandardPaths::DesktopLocation, QStandardPaths::DocumentsLocation,
+                  QStandardPaths::PicturesLocation, QStandardPaths::DownloadLocation}) {
+                const QString path = QStandardPaths::writableLocation(location);
+                if (!path.isEmpty() && path != QDir::homePath() && QFileInfo(path).isDir())
+                    urls.append(QUrl::fromLocalFile(path));
+            }
+            urls.append(QUrl::fromLocalFile(QDir::rootPath()));
+            files_->setSidebarUrls(urls);
+        }
+    }
+
+    BuildFilters();
+
+    const QString dir = FromAnsi(request_.lpstrInitialDir);
+    if (!dir.isEmpty() && QFileInfo(dir).isDir())
+        files_->setDirectory(dir);
+    else
+        files_->setDirectory(QDir::currentPath());
+    const QString name = FromAnsi(request_.FileText());
+    if (!name.isEmpty())
+        files_->selectFile(name);
+}
+
+void SystemFileDialog::BuildFilters() {
+    // The list: description NUL patterns NUL ..., ended by an empty part.
+    QStringList parts;
+    const std::string& list = request_.lpstrFilter;
+    std::size_t pos = 0;
+    while (pos < list.size()) {
+        const std::size_t end = list.find('\0', pos);
+        const std::size_t stop = end == std::string::npos ? list.size() : end;
+        if (stop == pos)
+            break;
+        parts.append(FromAnsi(std::string_view(list).substr(pos, stop - pos)));
+        pos = stop + 1;
+    }
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            p = p.trimmed();
+        QString joined = patterns.join(u' ');
+        // The description shows as given: the pattern detail is hidden.
+        nameFilters_.append(IsParsablePatternList(joined)
+                                ? parts[i] + QStringLiteral(" (") + joined + u')'
+                                : parts[i]);
+        firstPatterns_.push_back(patterns.value(0));
+    }
+    if (nameFilters_.isEmpty())
+        return;
+    files_->setOption(QFileDialog::HideNameFilterDetails, true);
+    files_->setNameFilters(nameFilters_);
+    std::uint32_t index = request_.nFilterIndex;
+    if (index == 0 || index > static_cast<std::uint32_t>(nameFilters_.size()))
+        index = 1;
+    request_.nFilterIndex = index;
+    files_->selectNameFilter(nameFilters_[static_cast<qsizetype>(index - 1)]);
+}
+
+void SystemFileDialog::BuildTemplate() {
+    if ((request_.Flags & ofn::EnableTemplate) == 0) {
+        templateWindow_->SetTemplate(QSize(), QRect());
+        return;
+    }
+    const resources::DialogTemplate* dialog =
+        resources::FindDialogTemplate(request_.lpTemplateName);
+    const resources::DialogItemTemplate* placeholder =
+        dialog != nullptr ? resources::FindPlaceholder(*dialog) : nullptr;
+    if (placeholder == nullptr) {
+        templateKnown_ = false;
+        return;
+    }
+    // Dialog units of the template's font: a quarter of the average
+    // character width across, an eighth of the character height down.
+    QFont font(QString::fromStdString(dialog->FontFace), dialog->FontPointSize);
+    const QFontMetrics metrics(font);
+    const int alphabet = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int charWidth = (alphabet / 26 + 1) / 2;
+    const int charHeight = metrics.height();
+    auto across = [&](int units) { return (units * charWidth + 2) / 4; };
+    auto down = [&](int units) { return (units * charHeight + 4) / 8; };
+    templateWindow_->SetTemplate(QSize(across(dialog->Cx), down(dialog->Cy)),
+                                 QRect(across(placeholder->X), down(placeholder->Y),
+                                       across(placeholder->Cx), down(placeholder->Cy)));
+    // Keep the strip's top edge clear of the standard controls.
+    if (templateWindow_->Extra().height() > 0)
+        standard_->layout()->setContentsMargins(0, 0, 0, PaneOverlap);
+}
+
+void SystemFileDialog::ConnectNotifications() {
+    connect(files_, &QFileDialog::currentChanged, this, [this](const QString&) {
+        if (hook_ != nullptr && initDone_)
+            Guarded([&] { hook_->SelectionChange(); });
+    });
+    connect(files_, &QFileDialog::directoryEntered, this, [this](const QString&) {
+        if (hook_ != nullptr && initDone_)
+            Guarded([&] { hook_->FolderChange(); });
+    });
+    if (QComboBox* types = TypeBox()) {
+        // The user's pick changes the index first, then the file dialog puts
+        // the new extension into the typed name, then we run. The typed name
+        // is the user's: remember it before, give it back after.
+        connect(types, &QComboBox::currentIndexChanged, this,
+                [this](int) { textBeforeTypeChange_ = NameField()->text(); });
+        connect(types, &QComboBox::activated, this, &SystemFileDialog::OnTypeActivated);
+    }
+}
+
+void SystemFileDialog::OnTypeActivated(int index) {
+    QLineEdit* name = NameField();
+    if (name->text() != textBeforeTypeChange_)
+        name->setText(textBeforeTypeChange_);
+    request_.nFilterIndex = static_cast<std::uint32_t>(index + 1);
+    if (hook_ != nullptr)
+        Guarded([&] { hook_->TypeChange(request_); });
+}
+
+QFileDialog* SystemFileDialog::FileDialog() const { return files_; }
+
+QWidget* SystemFileDialog::TemplateArea() const {
+    return templateWindow_;
+}
+
+QRect SystemFileDialog::ExtraArea() const {
+    return templateWindow_->ExtraArea();
+}
+
+QLineEdit* SystemFileDialog::NameField() const {
+    return files_->NameField();
+}
+
+QComboBox* SystemFileDialog::TypeBox() const {
+    return files_->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+}
+
+QWidget* SystemFileDialog::PlacesBar() const {
+    return files_->findChild<QWidget*>(QStringLiteral("sidebar"));
+}
+
+TRect SystemFileDialog::ClientRect() const {
+    return ToRect(templateWindow_->rect());
+}
+
+TRect SystemFileDialog::PlaceholderRect() const {
+    return ToRect(standard_->geometry());
+}
+
+TRect SystemFileDialog::FrameRect() const {
+    return ToRect(frameGeometry());
+}
+
+TRect SystemFileDialog::PrimaryMonitorRect() const {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? ToRect(screen->geometry()) : TRect{};
+}
+
+void SystemFileDialog::MoveFrame(int left, int top) {
+    move(left, top);
+}
+
+std::string SystemFileDialog::CurrentFilePath() const {
+    const QString typed = NameField()->text();
+    const QDir dir = files_->directory();
+    if (typed.isEmpty())
+        return ToAnsi(dir.absolutePath());
+    return ToAnsi(QDir::cleanPath(dir.absoluteFilePath(typed)));
+}
+
+std::string SystemFileDialog::FileNameText() const {
+    return ToAnsi(NameField()->text());
+}
+
+void SystemFileDialog::SetFileNameText(std::string_view text) {
+    NameField()->setText(FromAnsi(text));
+}
+
+void SystemFileDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!initDone_)
+        QTimer::singleShot(0, this, &SystemFileDialog::RaiseInitDone);
+}
+
+void SystemFileDialog::PlaceOnScreen() {
+    const TRect monitor = PrimaryMonitorRect();
+    const TPoint at = CentredPosition(FrameRect(), monitor);
+    move(at.X, at.Y);
+}
+
+void SystemFileDialog::RaiseInitDone() {
+    if (initDone_)
+        return;
+    initDone_ = true;
+    activateWindow();
+    if (QLineEdit* name = NameField()) {
+        name->setFocus();
+        name->selectAll();
+    }
+    if (hook_ != nullptr)
+        Guarded([&] { hook_->InitDone(); });
+}
+
+void SystemFileDialog::PrepareAccept() {
+    // A name without an extension gets the selected filter's, when that is a
+    // plain one, else the request's default; a wildcard is no extension.
+    const int index = static_cast<int>(request_.nFilterIndex) - 1;
+    QString suffix;
+    if (index >= 0 && index < static_cast<int>(firstPatterns_.size()))
+        suffix = PlainExtension(firstPatterns_[static_cast<std::size_t>(index)]);
+    if (suffix.isEmpty())
+        suffix = FromAnsi(request_.lpstrDefExt);
+    if (HasWildcard(suffix) || suffix.contains(u'/'))
+        suffix.clear();
+    files_->setDefaultSuffix(suffix);
+}
+
+bool SystemFileDialog::WriteResult(const QStringList& files) {
+    std::string buffer;
+    if (files.size() > 1 && (request_.Flags & ofn::AllowMultiSelect) != 0) {
+        // The folder, then the names, each NUL-terminated, and one more NUL.
+        buffer = ToAnsi(QFileInfo(files.first()).absolutePath());
+        buffer.push_back('\0');
+        for (const QString& f : files) {
+            buffer += ToAnsi(QFileInfo(f).fileName());
+            buffer.push_back('\0');
+        }
+    } else {
+        buffer = ToAnsi(files.first());
+        buffer.push_back('\0');
+    }
+    // A path that does not fit must not be cut into another file's name.
+    if (buffer.size() > request_.nMaxFile || request_.lpstrFile.size() < buffer.size()) {
+        Guarded([] { throw Exception(codepage::FromUtf8("ファイル名が長すぎます")); });
+        return false;
+    }
+    std::fill(request_.lpstrFile.begin(), request_.lpstrFile.end(), '\0');
+    std::copy(buffer.begin(), buffer.end(), request_.lpstrFile.begin());
+
+    std::uint32_t flags = request_.Flags & ~(ofn::ReadOnly | ofn::ExtensionDifferent);
+    if (readOnly_ != nullptr && readOnly_->isChecked())
+        flags |= ofn::ReadOnly;
+    const QString defaultExt = FromAnsi(request_.lpstrDefExt);
+    if (!defaultExt.isEmpty() &&
+        QFileInfo(files.first()).suffix().compare(defaultExt, Qt::CaseInsensitive) != 0)
+        flags |= ofn::ExtensionDifferent;
+    request_.Flags = flags;
+    return true;
+}
+
+void SystemFileDialog::FinishInner(int result) {
+    if (result != QDialog::Accepted) {
+        reject();
+        return;
+    }
+    const QStringList files = files_->selectedFiles();
+    if (files.isEmpty() || !WriteResult(files))
+        return;
+    bool canClose = true;
+    if (hook_ != nullptr && !Guarded([&] { canClose = hook_->FileOk(request_); }))
+        canClose = false; // a failing check accepts nothing
+    if (canClose)
+        accept();
+}
+
+int SystemFileDialog::Run() {
+    if (!templateKnown_)
+        return 0;
+    struct Detach {
+        OpenFileNameHook* hook;
+        ~Detach() {
+            if (hook != nullptr)
+                hook->Detach();
+        }
+    } detach{hook_};
+    if (hook_ != nullptr)
+        Guarded([&] { hook_->Attach(*this); });
+    adjustSize();
+    PlaceOnScreen();
+    const int result = exec();
+    if (hook_ != nullptr)
+        Guarded([&] { hook_->Destroy(); });
+    return result == QDialog::Accepted ? 1 : 0;
+}
+
+SystemFileDialogService::SystemFileDialogService(ErrorReporter reportError)
+    : reportError_(std::move(reportError)) {}
+
+int SystemFileDialogService::GetOpenFileName(OpenFileNameRequest& request) {
+    SystemFileDialog dialog(request, SystemFileDialog::Mode::Open, reportError_);
+    return dialog.Run();
+}
+
+int SystemFileDialogService::GetSaveFileName(OpenFileNameRequest& request) {
+    SystemFileDialog dialog(request, SystemFileDialog::Mode::Save, reportError_);
+    return dialog.Run();
+}
+
+} // namespace sorvak::platform

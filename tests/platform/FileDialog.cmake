@@ -1,0 +1,6 @@
+find_package(Qt6 REQUIRED COMPONENTS Test)
+sorvak_add_test(system_file_dialog_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SystemFileDialogTest.cpp
+    LIBS sorvak_platform Qt6::Test
+    LABELS widget
+    ENV QT_QPA_PLATFORM=offscreen)

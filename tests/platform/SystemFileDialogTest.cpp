@@ -1,0 +1,364 @@
+// The system file dialog driven in the process on the offscreen platform,
+// through the dialog classes the program uses.
+#include "SystemFileDialog.h"
+#include "CodePage.h"
+#include "Exception.h"
+#include "SavePictureDialog.h"
+#include "TextDlgs.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace sorvak::platform {
+namespace {
+
+using O = TOpenOption;
+
+const char* const TextFilter = "テキストファイル(*.txt)|*.txt|すべてのファイル|*.*";
+const char* const PictureFilter =
+    "ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg;*.ipeg|"
+    "PNG イメージファイル (*.png)|*.png|GIF イメージファイル (*.gif)|*.gif";
+
+std::string Ansi(const char* utf8) {
+    return codepage::FromUtf8(utf8);
+}
+std::string Ansi(const QString& text) {
+    return codepage::FromUtf8(text.toStdString());
+}
+
+SystemFileDialog* RunningDialog() {
+    return qobject_cast<SystemFileDialog*>(QApplication::activeModalWidget());
+}
+
+// Calls step once the predicate holds, polling the event loop.
+void When(std::function<bool()> ready, std::function<void()> step) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [=] {
+        if (ready())
+            step();
+        else
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+// Runs steps on the running dialog once it has been initialised.
+void WhenShown(std::function<void(SystemFileDialog&)> steps) {
+    When([] { return RunningDialog() != nullptr && RunningDialog()->IsInitDone(); },
+         [=] { steps(*RunningDialog()); });
+}
+
+// Answers the next message box with the given button.
+void AnswerBox(QMessageBox::StandardButton answer, QString* text = nullptr) {
+    When([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
+         [=] {
+             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+             if (text != nullptr)
+                 *text = box->text();
+             box->button(answer)->click();
+         });
+}
+
+void TypeName(SystemFileDialog& dialog, const QString& text) {
+    QLineEdit* name = dialog.NameField();
+    name->selectAll();
+    QTest::keyClicks(name, text);
+}
+
+void PressReturn(SystemFileDialog& dialog) {
+    QTest::keyClick(dialog.NameField(), Qt::Key_Return);
+}
+
+class SystemFileDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // QFileDialog keeps its state in the user's configuration.
+        static QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        static int argc = 1;
+        static char name[] = "system_file_dialog_test";
+        static char* argv[] = {name, nullptr};
+        static QApplication app(argc, argv);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        // A failing test must not wait for ever: close whatever is open.
+        watchdog_.setSingleShot(true);
+        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+            timedOut_ = true;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QDialog*>(w); d != nullptr && d->isVisible())
+                    d->reject();
+        });
+        watchdog_.start(20000);
+    }
+    void TearDown() override { EXPECT_FALSE(timedOut_) << "the dialog had to be closed"; }
+
+    QString Dir() const { return dir_.path(); }
+    std::string Path(const QString& name) const { return Ansi(dir_.filePath(name)); }
+
+    template <typename D> void Configure(D& dialog, const char* filter, int index) {
+        dialog.Filter = Ansi(filter);
+        dialog.SetFilterIndex(index);
+        dialog.InitialDir = Ansi(Dir());
+        dialog.Title = Ansi("テスト");
+        dialog.Options = {O::ofOverwritePrompt, O::ofHideReadOnly, O::ofEnableSizing};
+    }
+
+    std::vector<std::string> errors;
+    SystemFileDialogService service{
+        [this](const std::exception& e) { errors.push_back(e.what()); }};
+
+private:
+    QTemporaryDir dir_;
+    QTimer watchdog_;
+    bool timedOut_ = false;
+};
+
+TEST_F(SystemFileDialogTest, TypedNameGetsTheSelectedFiltersExtension) {
+    TSavePictureDialog dialog(&service);
+    Configure(dialog, PictureFilter, 3);
+    dialog.DefaultExt = "bmp"; // the filter's plain extension wins over it
+    dialog.SetFileName(Ansi("Image（2×2）"));
+    int shows = 0;
+    dialog.OnShow = [&](TCommonDialog&) { ++shows; };
+    WhenShown([&](SystemFileDialog& d) {
+        EXPECT_EQ(d.windowTitle(), QString::fromUtf8("テスト"));
+        EXPECT_TRUE(d.isModal());
+        // The proposed name is there, selected, so typing replaces it.
+        EXPECT_EQ(d.NameField()->selectedText(), QString::fromUtf8("Image（2×2）"));
+        EXPECT_EQ(d.TypeBox()->currentText(), QString::fromUtf8("PNG イメージファイル (*.png)"));
+        EXPECT_EQ(d.ReadOnlyBox(), nullptr);
+        // Centred a third of the way down the primary screen.
+        const TPoint at = CentredPosition(d.FrameRect(), d.PrimaryMonitorRect());
+        EXPECT_EQ(d.frameGeometry().topLeft(), QPoint(at.X, at.Y));
+        // The picture column lies right of the standard controls.
+        const TRect standard = dialog.StandardArea();
+        const QRect column = d.ExtraArea();
+        EXPECT_GT(column.width(), 100);
+        EXPECT_EQ(column.left(), standard.Right);
+        EXPECT_EQ(standard.Bottom, d.TemplateArea()->height());
+        QTest::keyClicks(d.NameField(), "shot");
+        PressReturn(d);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(dialog.FileName(), Path("shot.png"));
+    EXPECT_EQ(dialog.FilterIndex(), 3);
+    EXPECT_EQ(dialog.Window(), nullptr);
+    EXPECT_FALSE(dialog.Options.Contains(O::ofExtensionDifferent) &&
+                 dialog.FileName().ends_with(".bmp"));
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(SystemFileDialogTest, FilterChangeKeepsTheTypedNameAndReportsTheIndex) {
+    TTextSaveDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    dialog.DefaultExt = "txt";
+    dialog.Options = {O::ofOverwritePrompt, O::ofEnableSizing}; // read-only box shown
+    std::vector<int> typeChanges;
+    dialog.OnTypeChange = [&](TCommonDialog&) { typeChanges.push_back(dialog.FilterIndex()); };
+    WhenShown([&](SystemFileDialog& d) {
+        EXPECT_EQ(d.TypeBox()->itemText(0), QString::fromUtf8("テキストファイル(*.txt)"));
+        EXPECT_EQ(d.TypeBox()->itemText(1), QString::fromUtf8("すべてのファイル"));
+        // The strip for the preview lies below the standard controls.
+        EXPECT_GT(d.ExtraArea().height(), 80);
+        EXPECT_EQ(d.ExtraArea().top(), dialog.StandardArea().Bottom);
+
+        TypeName(d, "notes.txt");
+        QTest::keyClick(d.TypeBox(), Qt::Key_Down); // the user picks "*.*"
+        EXPECT_EQ(d.TypeBox()->currentIndex(), 1);
+        EXPECT_EQ(d.NameField()->text(), "notes.txt");
+        EXPECT_EQ(dialog.FilterIndex(), 2);
+        EXPECT_EQ(dialog.FileName(), Path("notes.txt"));
+
+        // "*.*" is no plain extension: the default extension is added.
+        TypeName(d, "memo");
+        ASSERT_NE(d.ReadOnlyBox(), nullptr);
+        d.ReadOnlyBox()->setChecked(true);
+        PressReturn(d);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(typeChanges, std::vector<int>{2});
+    EXPECT_EQ(dialog.FileName(), Path("memo.txt"));
+    EXPECT_EQ(dialog.FilterIndex(), 2);
+    EXPECT_TRUE(dialog.Options.Contains(O::ofReadOnly));
+}
+
+TEST_F(SystemFileDialogTest, ExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+    QFile existing(QDir(Dir()).filePath("exists.png"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    TSavePictureDialog dialog(&service);
+    Configure(dialog, PictureFilter, 3);
+    int canCloseAsked = 0;
+    dialog.OnCanClose = [&](TCommonDialog&, bool&) { ++canCloseAsked; };
+    QString question;
+    WhenShown([&](SystemFileDialog& d) {
+        TypeName(d, "exists"); // the question comes after ".png" is added
+        AnswerBox(QMessageBox::No, &question);
+        PressReturn(d);
+        When([] { return QApplication::activeModalWidget() == RunningDialog(); },
+             [&] {
+                 EXPECT_TRUE(question.contains("exists.png")) << question.toStdString();
+                 EXPECT_TRUE(d.isVisible());
+                 EXPECT_EQ(canCloseAsked, 0);
+                 AnswerBox(QMessageBox::Yes);
+                 PressReturn(d);
+             });
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(canCloseAsked, 1);
+    EXPECT_EQ(dialog.FileName(), Path("exists.png"));
+}
+
+TEST_F(SystemFileDialogTest, CancelReturnsFalseAndChangesNothing) {
+    TTextSaveDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    dialog.SetFileName("ClipboardText.txt");
+    WhenShown([&](SystemFileDialog& d) {
+        TypeName(d, "other.txt");
+        QTest::keyClick(d.TypeBox(), Qt::Key_Down);
+        auto* buttons = d.FileDialog()->findChild<QDialogButtonBox*>("buttonBox");
+        ASSERT_NE(buttons, nullptr);
+        buttons->button(QDialogButtonBox::Cancel)->click();
+    });
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName(), "ClipboardText.txt");
+    EXPECT_EQ(dialog.FilterIndex(), 1);
+    EXPECT_TRUE(dialog.ChosenFiles().empty());
+
+    WhenShown([](SystemFileDialog& d) { QTest::keyClick(d.NameField(), Qt::Key_Escape); });
+    EXPECT_FALSE(dialog.Execute());
+}
+
+TEST_F(SystemFileDialogTest, CanCloseRefusalKeepsTheDialogOpen) {
+    TTextSaveDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    std::vector<std::string> asked;
+    dialog.OnCanClose = [&](TCommonDialog&, bool& canClose) {
+        asked.push_back(dialog.ChosenFiles().at(0));
+        canClose = asked.size() > 1;
+    };
+    WhenShown([&](SystemFileDialog& d) {
+        TypeName(d, "first");
+        PressReturn(d);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(RunningDialog(), &d);
+        TypeName(d, "second");
+        PressReturn(d);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(asked, (std::vector<std::string>{Path("first.txt"), Path("second.txt")}));
+    EXPECT_EQ(dialog.FileName(), Path("second.txt"));
+    EXPECT_TRUE(dialog.ChosenFiles().size() == 1);
+}
+
+TEST_F(SystemFileDialogTest, PlacesBarFollowsShowPlacesBar) {
+    TTextSaveDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    for (bool places : {true, false}) {
+        SCOPED_TRACE(places);
+        dialog.ShowPlacesBar = places;
+        bool visible = !places;
+        WhenShown([&](SystemFileDialog& d) {
+            ASSERT_NE(d.PlacesBar(), nullptr);
+            visible = d.PlacesBar()->isVisible();
+            d.reject();
+        });
+        EXPECT_FALSE(dialog.Execute());
+        EXPECT_EQ(visible, places);
+    }
+}
+
+TEST_F(SystemFileDialogTest, FailingShowStepIsReportedAndTheDialogStaysUsable) {
+    TTextSaveDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    dialog.OnShow = [](TCommonDialog&) { throw Exception("show failed"); };
+    WhenShown([&](SystemFileDialog& d) {
+        EXPECT_EQ(errors, std::vector<std::string>{"show failed"});
+        TypeName(d, "after");
+        PressReturn(d);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName(), Path("after.txt"));
+}
+
+TEST_F(SystemFileDialogTest, PathTooLongForTheBufferIsRefusedNotCut) {
+    QString deep = Dir();
+    while (deep.toUtf8().size() < 270)
+        deep += "/" + QString(40, u'd');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    TTextSaveDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    dialog.InitialDir = Ansi(deep);
+    WhenShown([&](SystemFileDialog& d) {
+        TypeName(d, "long");
+        PressReturn(d);
+        EXPECT_EQ(errors.size(), 1u);
+        EXPECT_TRUE(d.isVisible());
+        // A shorter name elsewhere is still taken.
+        TypeName(d, QDir(Dir()).filePath("short"));
+        PressReturn(d);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName(), Path("short.txt"));
+}
+
+TEST_F(SystemFileDialogTest, IncludeItemHidesFilesFromTheList) {
+    for (const char* name : {"keep.txt", "hide.txt"}) {
+        QFile f(QDir(Dir()).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    TOpenDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    dialog.Options.Include(O::ofEnableIncludeNotify);
+    dialog.OnIncludeItem = [](TCommonDialog&, const std::string& path, bool& include) {
+        include = !path.ends_with("hide.txt");
+    };
+    QStringList listed;
+    auto names = [](QAbstractItemView* view) {
+        QStringList shown;
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row)
+            shown << view->model()->index(row, 0, root).data().toString();
+        return shown;
+    };
+    WhenShown([&](SystemFileDialog& d) {
+        EXPECT_NE(d.FileDialog()->proxyModel(), nullptr);
+        auto* view = d.FileDialog()->findChild<QAbstractItemView*>("listView");
+        ASSERT_NE(view, nullptr);
+        // The file system model fills in the background.
+        When([=] { return names(view).contains("keep.txt"); },
+             [&, view] {
+                 QTest::qWait(100);
+                 listed = names(view);
+                 d.reject();
+             });
+    });
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_TRUE(listed.contains("keep.txt")) << listed.join(",").toStdString();
+    EXPECT_FALSE(listed.contains("hide.txt"));
+}
+
+} // namespace
+} // namespace sorvak::platform
