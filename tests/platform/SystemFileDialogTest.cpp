@@ -86,19 +86,34 @@ void PressReturn(SystemFileDialog& dialog) {
     QTest::keyClick(dialog.NameField(), Qt::Key_Return);
 }
 
-class SystemFileDialogTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
+// The application lives from before the first test to after the last, and
+// is gone before static destruction begins.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         // QFileDialog keeps its state in the user's configuration.
-        static QTemporaryDir config;
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        static int argc = 1;
-        static char name[] = "system_file_dialog_test";
-        static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+        config_ = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    void TearDown() override {
+        app_.reset();
+        config_.reset();
     }
 
+private:
+    int argc_ = 1;
+    char name_[24] = "system_file_dialog_test";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QTemporaryDir> config_;
+    std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class SystemFileDialogTest : public ::testing::Test {
+protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         // A failing test must not wait for ever: close whatever is open.
@@ -187,7 +202,7 @@ TEST_F(SystemFileDialogTest, FilterChangeKeepsTheTypedNameAndReportsTheIndex) {
         TypeName(d, "notes.txt");
         QTest::keyClick(d.TypeBox(), Qt::Key_Down); // the user picks "*.*"
         EXPECT_EQ(d.TypeBox()->currentIndex(), 1);
-        EXPECT_EQ(d.NameField()->text(), "notes.txt");
+        EXPECT_EQ(d.NameField()->text().toStdString(), "notes.txt");
         EXPECT_EQ(dialog.FilterIndex(), 2);
         EXPECT_EQ(dialog.FileName(), Path("notes.txt"));
 
