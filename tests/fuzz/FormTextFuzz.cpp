@@ -13,13 +13,21 @@ namespace {
 // Each input byte writes at most one line at the deepest indent.
 constexpr std::size_t MaxTextPerByte = 2 * sorvak::formtext::MaxNesting + 56;
 
-std::string Whole(std::string_view file, std::string& error) {
+// A failure as its message; names read from the input may hold NUL bytes,
+// so "failed" is kept apart from the text.
+struct Outcome {
+    bool failed = false;
+    std::string message;
+    bool operator==(const Outcome&) const = default;
+};
+
+std::string Whole(std::string_view file, Outcome& outcome) {
     std::string text;
     try {
         sorvak::StringFormTextSink sink(text);
         sorvak::ConvertFormFile(file, sink);
     } catch (const sorvak::EFormReadError& e) {
-        error = e.what();
+        outcome = {true, e.what()};
     }
     return text;
 }
@@ -29,19 +37,19 @@ std::string Whole(std::string_view file, std::string& error) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
 
-    std::string previewError;
+    Outcome previewOutcome;
     std::string preview;
     try {
         preview = sorvak::FormFilePreview(file);
     } catch (const sorvak::EFormReadError& e) {
-        previewError = e.what();
+        previewOutcome = {true, e.what()};
     }
-    std::string wholeError;
-    const std::string whole = Whole(file, wholeError);
+    Outcome wholeOutcome;
+    const std::string whole = Whole(file, wholeOutcome);
 
-    if (previewError != wholeError)
+    if (!(previewOutcome == wholeOutcome))
         std::abort();
-    if (previewError.empty() && preview != whole.substr(0, sorvak::PreviewLimit))
+    if (!previewOutcome.failed && preview != whole.substr(0, sorvak::PreviewLimit))
         std::abort();
     if (whole.size() > MaxTextPerByte * size + 1024)
         std::abort();
