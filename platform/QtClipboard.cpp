@@ -12,6 +12,8 @@ namespace sorvak::platform {
 
 namespace {
 
+const QString Utf8PlainText = QStringLiteral("text/plain;charset=utf-8");
+
 // Copies what the owner offers now, so later reads never go back to an owner
 // that may have changed or gone.
 std::unique_ptr<QMimeData> TakeOffer() {
@@ -103,8 +105,12 @@ const std::optional<std::string>& QtClipboard::Utf8Text() {
     if (!textTaken_) {
         textTaken_ = true;
         const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        if (live != nullptr && live->hasText())
+        if (live != nullptr && live->hasText()) {
             utf8Text_ = live->text().toStdString();
+        } else if (live != nullptr && live->hasFormat(Utf8PlainText)) {
+            // Offered only under its MIME name: decode it as text/plain would be.
+            utf8Text_ = QString::fromUtf8(live->data(Utf8PlainText)).toStdString();
+        }
     }
     return utf8Text_;
 }
@@ -146,7 +152,7 @@ bool QtClipboard::IsFormatAvailable(unsigned format) {
         return live != nullptr && live->hasImage();
     }
     case CF_TEXT:
-        return offer->hasText() && !FileList().has_value();
+        return (offer->hasText() || offer->hasFormat(Utf8PlainText)) && !FileList().has_value();
     case CF_HDROP:
         return FileList().has_value();
     default:

@@ -24,9 +24,11 @@ if ((${#missing[@]})); then
     apt-get update
     apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-# A Japanese locale lets the tests run the program as its users do.
+# Japanese locales let the tests run the program as its users do, in UTF-8
+# and in Shift_JIS (code page 932; glibc warns that it is not ASCII-compatible).
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
-    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-    locale-gen >/dev/null
+    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.sjis$'; then
+    localedef --no-warnings=ascii -i ja_JP -f SHIFT_JIS ja_JP.SJIS || true
 fi

@@ -42,8 +42,29 @@ using IconvHandle = std::unique_ptr<void, IconvCloser>;
 
 // Converts with iconv, putting "?" for every input unit it cannot take
 // (the unit is skipped, as a default character stands for one character).
+// How many input bytes one character takes that the target cannot hold, so
+// that it gives one default character, not one for each of its bytes.
+enum class Input { Utf8, Utf16, Bytes };
+
+std::size_t CharacterLength(const char* at, std::size_t left, Input input) {
+    const auto lead = static_cast<unsigned char>(at[0]);
+    std::size_t length = 1;
+    if (input == Input::Utf16) {
+        length = 2;
+        if (left >= 4 && (static_cast<unsigned char>(at[1]) & 0xFC) == 0xD8)
+            length = 4; // a surrogate pair
+    } else if (input == Input::Utf8) {
+        length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        for (std::size_t k = 1; k < length; ++k) {
+            if (k >= left || (static_cast<unsigned char>(at[k]) & 0xC0) != 0x80)
+                return 1; // malformed: one default character a byte
+        }
+    }
+    return std::min(length, left);
+}
+
 std::string Convert(std::string_view in, const std::string& from, const std::string& to,
-                    std::size_t unitSize) {
+                    Input input) {
     iconv_t raw = iconv_open(to.c_str(), from.c_str());
     if (raw == reinterpret_cast<iconv_t>(-1))
         return std::string(in);
@@ -63,7 +84,7 @@ std::string Convert(std::string_view in, const std::string& from, const std::str
                 continue;
             // EILSEQ, or EINVAL for a cut sequence at the end.
             out.push_back('?');
-            std::size_t skip = std::min(unitSize, srcLeft);
+            const std::size_t skip = CharacterLength(src, srcLeft, input);
             src += skip;
             srcLeft -= skip;
         }
@@ -260,18 +281,18 @@ bool IsTrailByte(std::string_view text, std::size_t index, int codePage) {
 std::string FromUtf8(std::string_view utf8, int codePage) {
     if (codePage == Utf8)
         return std::string(utf8);
-    return Convert(utf8, "UTF-8", CharsetOf(codePage), 1);
+    return Convert(utf8, "UTF-8", CharsetOf(codePage), Input::Utf8);
 }
 
 std::string ToUtf8(std::string_view ansi, int codePage) {
     if (codePage == Utf8)
         return std::string(ansi);
-    return Convert(ansi, CharsetOf(codePage), "UTF-8", 1);
+    return Convert(ansi, CharsetOf(codePage), "UTF-8", Input::Bytes);
 }
 
 std::string FromUtf16(std::u16string_view text, int codePage) {
     std::string_view bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-    return Convert(bytes, "UTF-16LE", CharsetOf(codePage), 2);
+    return Convert(bytes, "UTF-16LE", CharsetOf(codePage), Input::Utf16);
 }
 
 } // namespace sorvak::codepage

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
@@ -127,13 +129,32 @@ void Session::StartProgram(const std::map<std::string, std::string>& environment
                                          options);
 }
 
+std::string Session::FindWindow(const std::string& titleRegex) const {
+    RunResult found =
+        Run({"xdotool", "search", "--onlyvisible", "--name", titleRegex}, Environment(), 5s);
+    if (found.ExitCode == 0 && !found.Output.empty())
+        return found.Output.substr(0, found.Output.find('\n'));
+    // xdotool matches WM_NAME, which Qt writes as Latin-1 in a non-UTF-8
+    // locale; window managers show _NET_WM_NAME, so match that.
+    const std::regex title(titleRegex);
+    RunResult all = Run({"xdotool", "search", "--onlyvisible", "--class", "."}, Environment(), 5s);
+    std::istringstream windows(all.Output);
+    for (std::string window; std::getline(windows, window);) {
+        RunResult name = Run({"xprop", "-id", window, "_NET_WM_NAME"}, Environment(), 5s);
+        const std::size_t open = name.Output.find('"');
+        const std::size_t close = name.Output.rfind('"');
+        if (open != std::string::npos && close > open &&
+            std::regex_search(name.Output.substr(open + 1, close - open - 1), title))
+            return window;
+    }
+    return std::string();
+}
+
 std::string Session::WaitForWindow(const std::string& titleRegex, int timeoutMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < end) {
-        RunResult found =
-            Run({"xdotool", "search", "--onlyvisible", "--name", titleRegex}, Environment(), 5s);
-        if (found.ExitCode == 0 && !found.Output.empty()) {
-            std::string window = found.Output.substr(0, found.Output.find('\n'));
+        const std::string window = FindWindow(titleRegex);
+        if (!window.empty()) {
             // Keys sent before the window has the focus are lost.
             Run({"xdotool", "mousemove", "0", "0", "windowfocus", "--sync", window}, Environment(),
                 10s);

@@ -43,6 +43,8 @@ public:
     std::map<std::string, std::string> Environment() const;
 
 private:
+    std::string FindWindow(const std::string& titleRegex) const;
+
     std::string display_;
     std::filesystem::path root_;
     std::filesystem::path programDir_;
