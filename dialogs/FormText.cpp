@@ -1,5 +1,6 @@
 #include "FormText.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -132,6 +133,11 @@ public:
     }
 
     void Put(std::string_view text) {
+        if (text.size() <= sizeof buffer_ - used_) {
+            std::memcpy(buffer_ + used_, text.data(), text.size());
+            used_ += text.size();
+            return;
+        }
         while (!text.empty()) {
             if (used_ == sizeof buffer_)
                 Flush();
@@ -185,31 +191,18 @@ private:
     std::size_t used_ = 0;
 };
 
-// Tells, for positions that only move forward (or back by one), whether a
-// byte is the second byte of a double-byte character in code page 932.
-// Walks the string once instead of from its start at every question.
-class TrailBytes {
-public:
-    explicit TrailBytes(std::string_view text) : text_(text) {}
-
-    bool IsTrail(std::size_t index) {
-        if (index < start_) {
-            start_ = 0;
-        }
-        std::size_t i = start_;
-        while (i < index) {
-            start_ = i;
-            i += codepage::IsShiftJisLeadByte(static_cast<unsigned char>(text_[i])) ? 2 : 1;
-        }
-        if (i == index)
-            start_ = i;
-        return i > index;
-    }
-
-private:
-    std::string_view text_;
-    std::size_t start_ = 0; // a known character start at or before the last question
-};
+// Whether text[index] is the second byte of a double-byte character in code
+// page 932, given that text[start] begins a character. Only lead bytes
+// decide and a byte outside the lead range ends a character, so the answer is
+// the parity of the lead-range bytes just before index: at most index - start
+// bytes are looked at, never the string from its beginning.
+bool IsShiftJisTrail(std::string_view text, std::size_t start, std::size_t index) {
+    std::size_t leads = 0;
+    while (leads < index - start &&
+           codepage::IsShiftJisLeadByte(static_cast<unsigned char>(text[index - 1 - leads])))
+        ++leads;
+    return leads % 2 == 1;
+}
 
 std::string FormatMessage(const char* pattern, std::initializer_list<std::string_view> args) {
     std::string out;
@@ -488,8 +481,18 @@ private:
         out_.Put('>');
     }
 
+    // The two upper-case hexadecimal digits of every byte value.
+    static constexpr auto HexPairs = [] {
+        constexpr char Digits[] = "0123456789ABCDEF";
+        std::array<char, 512> pairs{};
+        for (int b = 0; b < 256; ++b) {
+            pairs[2 * b] = Digits[b >> 4];
+            pairs[2 * b + 1] = Digits[b & 0x0F];
+        }
+        return pairs;
+    }();
+
     void Binary() {
-        static constexpr char Hex[] = "0123456789ABCDEF";
         out_.Put('{');
         ++out_.level;
         std::string_view data = in_.Bytes(in_.Unsigned(4));
@@ -499,11 +502,8 @@ private:
                 out_.NewLine();
             const std::size_t take = std::min(data.size(), BinaryChunk);
             char* at = out_.Reserve(2 * take);
-            for (std::size_t i = 0; i < take; ++i) {
-                const auto byte = static_cast<unsigned char>(data[i]);
-                at[2 * i] = Hex[byte >> 4];
-                at[2 * i + 1] = Hex[byte & 0x0F];
-            }
+            for (std::size_t i = 0; i < take; ++i)
+                std::memcpy(at + 2 * i, &HexPairs[2 * static_cast<unsigned char>(data[i])], 2);
             data.remove_prefix(take);
         }
         --out_.level;
@@ -520,7 +520,6 @@ private:
         ++out_.level;
         if (s.size() > LineBytes)
             out_.NewLine();
-        TrailBytes trail(s);
         std::size_t i = 0; // next byte to write
         std::size_t k = 0; // first byte of the current line
         while (i < s.size()) {
@@ -533,7 +532,8 @@ private:
                 lineFull = i - k >= LineBytes;
             } else {
                 const std::size_t j = i;
-                while (i < s.size() && i - k < LineBytes) {
+                const std::size_t end = std::min(s.size(), k + LineBytes);
+                while (i < end) {
                     const auto b = static_cast<unsigned char>(s[i]);
                     if (b < ' ' || b == '\'')
                         break;
@@ -542,7 +542,8 @@ private:
                 lineFull = i - k >= LineBytes;
                 // Never split a double-byte character. The line still ends
                 // here, one byte short, or the next run would step back again.
-                if (lineFull && i < s.size() && trail.IsTrail(i))
+                // (k always begins a character: lines break only there.)
+                if (lineFull && i < s.size() && IsShiftJisTrail(s, k, i))
                     --i;
                 if (i > j) {
                     out_.Put('\'');

@@ -195,6 +195,17 @@ TEST(FormBinaryToText, BreaksStringsBetweenDoubleByteCharacters) {
         EXPECT_EQ(ValueText(c.value), c.expected) << c.name;
 }
 
+TEST(FormBinaryToText, BreaksLongLeadByteRunsInLinearTime) {
+    // Pairs of lead-range bytes: every line holds 32 pairs. Deciding where a
+    // character starts must not look back to the start of the string, or
+    // four megabytes of such pairs would take minutes.
+    const std::string pairs(std::size_t{1} << 22, '\x81');
+    const std::string text = ValueText([&](auto& w) { w.String(pairs); });
+    const std::string line = Indent4 + "'" + std::string(64, '\x81') + "'";
+    EXPECT_EQ(text.size(), (pairs.size() / 64) * (line.size() + 2) - 2);
+    EXPECT_EQ(text.substr(0, line.size() + 2), line + " +");
+}
+
 TEST(FormBinaryToText, WritesComponentsWithPrefixesAndChildren) {
     FormStreamWriter w;
     w.Signature().Object("TForm1", "Form1").Prop("Caption").String("x").End();
