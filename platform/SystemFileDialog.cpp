@@ -2,8 +2,9 @@
 
 #include "CodePage.h"
 #include "CommonDialog.h"
-#include "DialogTemplates.h"
 #include "Exception.h"
+#include "FileDialogFilters.h"
+#include "FileDialogTemplate.h"
 #include "MessageBoxes.h"
 
 #include <QApplication>
@@ -13,11 +14,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
@@ -26,7 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <cmath>
+#include <optional>
 
 namespace sorvak::platform {
 
@@ -49,24 +48,6 @@ TRect ToRect(const QRect& r) {
 // Room the standard controls keep free at their lower edge: the panes of the
 // text dialogs start this far above it.
 constexpr int PaneOverlap = 10;
-
-bool HasWildcard(const QString& name) {
-    return name.contains(u'*') || name.contains(u'?') || name.contains(u'[');
-}
-
-// The extension of a plain pattern ("*.png" gives "png"), else empty.
-QString PlainExtension(const QString& pattern) {
-    static const QRegularExpression plain(QStringLiteral("^\\*\\.([^*?\\[\\]/]+)$"));
-    const QRegularExpressionMatch m = plain.match(pattern);
-    return m.hasMatch() ? m.captured(1) : QString();
-}
-
-// Characters QFileDialog accepts between the parentheses of a name filter.
-bool IsParsablePatternList(const QString& patterns) {
-    static const QRegularExpression allowed(
-        QStringLiteral("^[a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*$"));
-    return allowed.match(patterns).hasMatch();
-}
 
 } // namespace
 
@@ -108,54 +89,6 @@ private:
     SystemFileDialog& owner_;
 };
 
-// The window made from the child template: the placeholder takes the
-// standard controls and grows with the window; the rest stays as laid out.
-class SystemFileDialog::TemplateWindow : public QWidget {
-public:
-    TemplateWindow(QWidget* parent, QWidget* standard) : QWidget(parent), standard_(standard) {}
-
-    // Template size, placeholder rectangle, all in pixels.
-    void SetTemplate(QSize size, QRect placeholder) {
-        size_ = size;
-        placeholder_ = placeholder;
-        updateGeometry();
-    }
-    QSize Extra() const {
-        return {std::max(0, size_.width() - placeholder_.right() - 1),
-                std::max(0, size_.height() - placeholder_.bottom() - 1)};
-    }
-    QRect ExtraArea() const {
-        const QRect area = standard_->geometry();
-        if (Extra().height() > 0)
-            return QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1);
-        if (Extra().width() > 0)
-            return QRect(area.right() + 1, 0, width() - area.right() - 1, height());
-        return {};
-    }
-    QSize sizeHint() const override {
-        const QSize s = standard_->sizeHint() + Lead() + Extra();
-        return s.expandedTo(size_);
-    }
-    QSize minimumSizeHint() const override {
-        return standard_->minimumSizeHint() + Lead() + Extra();
-    }
-
-protected:
-    void resizeEvent(QResizeEvent*) override {
-        const QSize extra = Extra();
-        standard_->setGeometry(placeholder_.left(), placeholder_.top(),
-                               width() - placeholder_.left() - extra.width(),
-                               height() - placeholder_.top() - extra.height());
-    }
-
-private:
-    QSize Lead() const { return {placeholder_.left(), placeholder_.top()}; }
-
-    QWidget* standard_;
-    QSize size_;
-    QRect placeholder_;
-};
-
 // Asks the include-item step for every file the list would show.
 class SystemFileDialog::IncludeFilter : public QSortFilterProxyModel {
 public:
@@ -189,7 +122,6 @@ SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
     InstallQtTranslations();
     setWindowModality(Qt::ApplicationModal);
 
-    templateWindow_ = nullptr;
     standard_ = new QWidget;
     auto* standardLayout = new QVBoxLayout(standard_);
     standardLayout->setContentsMargins(0, 0, 0, 0);
@@ -204,7 +136,6 @@ SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
         standardLayout->addLayout(row);
     }
     templateWindow_ = new TemplateWindow(this, standard_);
-    standard_->setParent(templateWindow_);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(templateWindow_);
@@ -289,28 +220,9 @@ void SystemFileDialog::BuildFileDialog() {
 }
 
 void SystemFileDialog::BuildFilters() {
-    // The list: description NUL patterns NUL ..., ended by an empty part.
-    QStringList parts;
-    const std::string& list = request_.lpstrFilter;
-    std::size_t pos = 0;
-    while (pos < list.size()) {
-        const std::size_t end = list.find('\0', pos);
-        const std::size_t stop = end == std::string::npos ? list.size() : end;
-        if (stop == pos)
-            break;
-        parts.append(FromAnsi(std::string_view(list).substr(pos, stop - pos)));
-        pos = stop + 1;
-    }
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
-        for (QString& p : patterns)
-            p = p.trimmed();
-        QString joined = patterns.join(u' ');
-        // The description shows as given: the pattern detail is hidden.
-        nameFilters_.append(IsParsablePatternList(joined)
-                                ? parts[i] + QStringLiteral(" (") + joined + u')'
-                                : parts[i]);
-        firstPatterns_.push_back(patterns.value(0));
+    for (const NameFilter& filter : NameFiltersOf(request_.lpstrFilter)) {
+        nameFilters_.append(filter.Text);
+        firstPatterns_.push_back(filter.FirstPattern);
     }
     if (nameFilters_.isEmpty())
         return;
@@ -324,31 +236,14 @@ void SystemFileDialog::BuildFilters() {
 }
 
 void SystemFileDialog::BuildTemplate() {
-    if ((request_.Flags & ofn::EnableTemplate) == 0) {
-        templateWindow_->SetTemplate(QSize(), QRect());
+    if ((request_.Flags & ofn::EnableTemplate) == 0)
         return;
-    }
-    const resources::DialogTemplate* dialog =
-        resources::FindDialogTemplate(request_.lpTemplateName);
-    const resources::DialogItemTemplate* placeholder =
-        dialog != nullptr ? resources::FindPlaceholder(*dialog) : nullptr;
-    if (placeholder == nullptr) {
+    const std::optional<TemplateLayout> layout = LayoutOfTemplate(request_.lpTemplateName);
+    if (!layout) {
         templateKnown_ = false;
         return;
     }
-    // Dialog units of the template's font: a quarter of the average
-    // character width across, an eighth of the character height down.
-    QFont font(QString::fromStdString(dialog->FontFace), dialog->FontPointSize);
-    const QFontMetrics metrics(font);
-    const int alphabet = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    const int charWidth = (alphabet / 26 + 1) / 2;
-    const int charHeight = metrics.height();
-    auto across = [&](int units) { return (units * charWidth + 2) / 4; };
-    auto down = [&](int units) { return (units * charHeight + 4) / 8; };
-    templateWindow_->SetTemplate(QSize(across(dialog->Cx), down(dialog->Cy)),
-                                 QRect(across(placeholder->X), down(placeholder->Y),
-                                       across(placeholder->Cx), down(placeholder->Cy)));
+    templateWindow_->SetLayout(*layout);
     // Keep the strip's top edge clear of the standard controls.
     if (templateWindow_->Extra().height() > 0)
         standard_->layout()->setContentsMargins(0, 0, 0, PaneOverlap);
@@ -382,7 +277,9 @@ void SystemFileDialog::OnTypeActivated(int index) {
         Guarded([&] { hook_->TypeChange(request_); });
 }
 
-QFileDialog* SystemFileDialog::FileDialog() const { return files_; }
+QFileDialog* SystemFileDialog::FileDialog() const {
+    return files_;
+}
 
 QWidget* SystemFileDialog::TemplateArea() const {
     return templateWindow_;

@@ -19,6 +19,8 @@ class QLineEdit;
 
 namespace sorvak::platform {
 
+class TemplateWindow;
+
 // Shows a failure raised by a notification step; ShowException by default.
 using ErrorReporter = std::function<void(const std::exception&)>;
 
@@ -74,11 +76,9 @@ protected:
 
 private:
     class Embedded;
-    class TemplateWindow;
     class IncludeFilter;
     friend class Embedded;
 
-    bool IsTemplateKnown() const { return templateKnown_; }
     void BuildFileDialog();
     void BuildFilters();
     void BuildTemplate();

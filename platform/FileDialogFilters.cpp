@@ -1,0 +1,61 @@
+#include "FileDialogFilters.h"
+
+#include "CodePage.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace sorvak::platform {
+
+namespace {
+
+QString FromAnsi(std::string_view text) {
+    const std::string utf8 = codepage::ToUtf8(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Characters QFileDialog accepts between the parentheses of a name filter.
+bool IsParsablePatternList(const QString& patterns) {
+    static const QRegularExpression allowed(
+        QStringLiteral("^[a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*$"));
+    return allowed.match(patterns).hasMatch();
+}
+
+} // namespace
+
+std::vector<NameFilter> NameFiltersOf(const std::string& list) {
+    QStringList parts;
+    std::size_t pos = 0;
+    while (pos < list.size()) {
+        const std::size_t end = list.find('\0', pos);
+        const std::size_t stop = end == std::string::npos ? list.size() : end;
+        if (stop == pos)
+            break;
+        parts.append(FromAnsi(std::string_view(list).substr(pos, stop - pos)));
+        pos = stop + 1;
+    }
+    std::vector<NameFilter> filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            p = p.trimmed();
+        const QString joined = patterns.join(u' ');
+        filters.push_back({IsParsablePatternList(joined)
+                               ? parts[i] + QStringLiteral(" (") + joined + u')'
+                               : parts[i],
+                           patterns.value(0)});
+    }
+    return filters;
+}
+
+QString PlainExtension(const QString& pattern) {
+    static const QRegularExpression plain(QStringLiteral("^\\*\\.([^*?\\[\\]/]+)$"));
+    const QRegularExpressionMatch m = plain.match(pattern);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+bool HasWildcard(const QString& name) {
+    return name.contains(u'*') || name.contains(u'?') || name.contains(u'[');
+}
+
+} // namespace sorvak::platform
