@@ -217,14 +217,21 @@ std::vector<TRGBQuad> TBitmap::ColorTable() const {
     return ColorTableOf(*FImage);
 }
 
+const std::uint8_t* TBitmap::ScanLine(std::int32_t y) const {
+    const TBitmapImage& image = *FImage;
+    if (image.Empty() || y < 0 || y >= image.Height)
+        throw Exception("ビットマップイメージが不正です");
+    return image.Bits.data() +
+           static_cast<std::size_t>(image.Height - 1 - y) * RowStride(image.Width, image.Depth());
+}
+
 void TBitmap::ReadRow(std::int32_t y, int bitCount, std::uint8_t* out) const {
     const TBitmapImage& image = *FImage;
     const int depth = image.Depth();
     if (image.Empty() || y < 0 || y >= image.Height)
         throw Exception("ビットマップイメージが不正です");
     const std::size_t srcStride = RowStride(image.Width, depth);
-    const std::uint8_t* src =
-        image.Bits.data() + static_cast<std::size_t>(image.Height - 1 - y) * srcStride;
+    const std::uint8_t* src = ScanLine(y);
     const std::size_t width = static_cast<std::size_t>(image.Width);
     if (bitCount == depth) {
         std::memcpy(out, src, srcStride);
@@ -235,12 +242,14 @@ void TBitmap::ReadRow(std::int32_t y, int bitCount, std::uint8_t* out) const {
     const std::size_t outStride = RowStride(image.Width, bitCount);
     const std::size_t step = static_cast<std::size_t>(bitCount / 8);
     std::uint8_t* o = out;
-    if (depth == 32) {
-        for (std::size_t x = 0; x < width; ++x, o += 3, src += 4) {
-            o[0] = src[0];
-            o[1] = src[1];
-            o[2] = src[2];
-        }
+    if (depth == 32 && bitCount == 24) {
+        // Four bytes stored per pixel, the next pixel overwriting the fourth;
+        // the last pixel is copied bytewise so nothing is written past the row.
+        std::size_t x = 0;
+        for (; x + 1 < width; ++x, o += 3, src += 4)
+            std::memcpy(o, src, 4);
+        for (; x < width; ++x, o += 3, src += 4)
+            std::memcpy(o, src, 3);
     } else if (depth == 24) {
         for (std::size_t x = 0; x < width; ++x, o += 4, src += 3) {
             o[0] = src[0];

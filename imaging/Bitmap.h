@@ -139,6 +139,8 @@ public:
     const TBitmapInfoHeader& DibHeader() const;
     const std::vector<TRGBQuad>& DibColors() const;
     const std::vector<std::uint8_t>& Bits() const { return FImage->Bits; }
+    // Row y (0 = top) of the device pixels at the own depth, in place.
+    const std::uint8_t* ScanLine(std::int32_t y) const;
 
     // The device pixels for changing: takes a private copy of a shared
     // picture, else drops the device-independent form.

@@ -151,17 +151,19 @@ void TJPEGImage::Compress() {
     cinfo.image_height = static_cast<JDIMENSION>(FBitmap->Height());
     FData->Width = FBitmap->Width();
     FData->Height = FBitmap->Height();
-    cinfo.input_components = 3;
-    // The rows are blue, green, red per pixel, as the library's BGR input
-    // space takes them: no per-pixel swap.
-    cinfo.in_color_space = JCS_EXT_BGR;
-
-    // A working bitmap sharing the picture; its rows are read at 24 bits one at
-    // a time, so the clipboard bitmap is left unchanged and no second full
-    // copy of the picture is made.
+    // The rows go in blue, green, red per pixel, the order the picture holds
+    // them, through the library's matching input space: no per-pixel swap.
+    // The working bitmap shares the picture, so the clipboard bitmap is left
+    // unchanged; 32-bit rows are passed in place (the library skips the fourth
+    // byte), other depths are read at 24 bits one row at a time, so no second
+    // full-size copy of the picture is made.
     TBitmap& working = state->Working;
     working.AssignFrom(*FBitmap);
-    state->Row.resize(TBitmap::RowStride(working.Width(), 24));
+    const bool inPlace = working.Depth() == 32;
+    cinfo.input_components = inPlace ? 4 : 3;
+    cinfo.in_color_space = inPlace ? JCS_EXT_BGRX : JCS_EXT_BGR;
+    if (!inPlace)
+        state->Row.resize(TBitmap::RowStride(working.Width(), 24));
 
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, QualityPercent, TRUE);
@@ -177,8 +179,14 @@ void TJPEGImage::Compress() {
 
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        working.ReadRow(static_cast<std::int32_t>(cinfo.next_scanline), 24, state->Row.data());
-        JSAMPROW rows[1] = {state->Row.data()};
+        const auto y = static_cast<std::int32_t>(cinfo.next_scanline);
+        JSAMPROW rows[1];
+        if (inPlace) {
+            rows[0] = const_cast<JSAMPROW>(working.ScanLine(y));
+        } else {
+            working.ReadRow(y, 24, state->Row.data());
+            rows[0] = state->Row.data();
+        }
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);

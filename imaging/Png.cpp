@@ -1,5 +1,6 @@
 #include "Png.h"
 
+#include <algorithm>
 #include <cstring>
 #include <zlib.h>
 
@@ -181,13 +182,23 @@ void TChunkIDAT::SaveToStream(TStream& stream) {
     };
 
     for (std::uint32_t y = 0; y < header.Height; ++y) {
-        image.ReadRow(static_cast<std::int32_t>(y), rowBits, stored.data());
         if (indexed) {
+            image.ReadRow(static_cast<std::int32_t>(y), rowBits, stored.data());
             std::memcpy(raw.data(), stored.data(), rowBytes);
         } else {
-            const std::uint8_t* s = stored.data();
-            std::uint8_t* r = raw.data();
-            for (std::size_t x = 0; x < width; ++x, s += 3, r += 3) {
+            // Stored blue, green, red (and a fourth byte at 32 bits) become red,
+            // green, blue; 32-bit rows are read in place.
+            const std::uint8_t* s;
+            std::size_t step = 3;
+            if (image.Depth() == 32) {
+                s = image.ScanLine(static_cast<std::int32_t>(y));
+                step = 4;
+            } else {
+                image.ReadRow(static_cast<std::int32_t>(y), rowBits, stored.data());
+                s = stored.data();
+            }
+            std::uint8_t* __restrict r = raw.data();
+            for (std::size_t x = 0; x < width; ++x, s += step, r += 3) {
                 r[0] = s[2];
                 r[1] = s[1];
                 r[2] = s[0];
@@ -199,9 +210,11 @@ void TChunkIDAT::SaveToStream(TStream& stream) {
         const std::uint8_t* rp = raw.data();
         const std::uint8_t* up = prev.data();
         if (filters & FilterBit(pfSub)) {
-            std::uint8_t* o = out[pfSub].data();
-            for (std::size_t j = 0; j < rowBytes; ++j)
-                o[j] = static_cast<std::uint8_t>(rp[j] - (j >= unit ? rp[j - unit] : 0));
+            std::uint8_t* __restrict o = out[pfSub].data();
+            const std::size_t head = std::min(unit, rowBytes);
+            std::memcpy(o, rp, head);
+            for (std::size_t j = head; j < rowBytes; ++j)
+                o[j] = static_cast<std::uint8_t>(rp[j] - rp[j - unit]);
         }
         if (filters & FilterBit(pfUp)) {
             std::uint8_t* o = out[pfUp].data();

@@ -119,6 +119,7 @@ TEST(JpegWriter, MatchesTheLibraryCalledDirectly) {
         pic.Pixels[0] = {255, 0, 0};
         const ByteVec file = WriteJpeg(*Load(pic));
         EXPECT_EQ(file, DirectEncode(pic));
+        EXPECT_EQ(WriteJpeg(*Load(Device24(pic))), file); // the path for other depths
         const Decoded d = Decode(file);
         ASSERT_TRUE(d.Ok);
         EXPECT_EQ(d.Width, w);

@@ -83,6 +83,23 @@ inline DeviceBitmap Device32(const Picture& p) {
     return d;
 }
 
+inline DeviceBitmap Device24(const Picture& p) {
+    DeviceBitmap d;
+    d.Width = p.Width;
+    d.Height = p.Height;
+    d.BitsPerPixel = 24;
+    const std::size_t stride = TBitmap::RowStride(p.Width, 24);
+    d.Bits.assign(stride * p.Height, 0x5A);
+    for (int y = 0; y < p.Height; ++y)
+        for (int x = 0; x < p.Width; ++x) {
+            std::uint8_t* o = &d.Bits[stride * y + 3 * static_cast<std::size_t>(x)];
+            o[0] = p.At(x, y).B;
+            o[1] = p.At(x, y).G;
+            o[2] = p.At(x, y).R;
+        }
+    return d;
+}
+
 // Indexed device rows (1, 4 or 8 bits) from an index function; padding bytes
 // are filled with junk the loader must clean.
 inline DeviceBitmap DeviceIndexed(int w, int h, int bpp,
