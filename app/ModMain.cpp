@@ -2,10 +2,7 @@
 
 #include "Bitmap.h"
 #include "FileDrop.h"
-#if __has_include("Gif.h")
 #include "Gif.h"
-#define SORVAK_HAS_GIF 1
-#endif
 #include "Jpeg.h"
 #include "Paths.h"
 #include "Png.h"
@@ -34,10 +31,8 @@ std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex) {
         return std::make_unique<TJPEGImage>();
     case 3:
         return std::make_unique<TPNGObject>();
-#ifdef SORVAK_HAS_GIF
     case 4:
         return std::make_unique<TGIFImage>();
-#endif
     default:
         return std::make_unique<TBitmap>();
     }

@@ -21,7 +21,7 @@ std::string WriteTextTool() {
 TEST(ClipboardKeeper, TextOutlivesTheProgramUntilAnotherProgramTakesTheClipboard) {
     Session session;
     session.OwnClipboard({{"text", "files before"}});
-    const RunResult run = sorvak::e2e::Run({WriteTextTool(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n"},
+    const RunResult run = RunCommand({WriteTextTool(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n"},
                               session.Environment(), 20s);
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n");
@@ -31,12 +31,12 @@ TEST(ClipboardKeeper, TextOutlivesTheProgramUntilAnotherProgramTakesTheClipboard
     session.OwnClipboard({{"text", "newer"}});
     EXPECT_EQ(session.ReadClipboardText(), "newer");
     std::this_thread::sleep_for(300ms);
-    EXPECT_NE(sorvak::e2e::Run({"pgrep", "-f", "sorvak-writetext"}, {}, 5s).ExitCode, 0);
+    EXPECT_NE(RunCommand({"pgrep", "-f", "sorvak-writetext"}, {}, 5s).ExitCode, 0);
 }
 
 TEST(ClipboardKeeper, LargeTextArrivesInPieces) {
     Session session;
-    const RunResult run = sorvak::e2e::Run({WriteTextTool(), "--size", "3000000"}, session.Environment(), 20s);
+    const RunResult run = RunCommand({WriteTextTool(), "--size", "3000000"}, session.Environment(), 20s);
     ASSERT_EQ(run.ExitCode, 0);
     const std::string text = session.ReadClipboardText();
     ASSERT_EQ(text.size(), 3000000u);

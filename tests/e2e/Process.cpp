@@ -128,7 +128,7 @@ std::string Process::ReadToEnd(std::chrono::milliseconds timeout) {
     return output;
 }
 
-RunResult Run(const std::vector<std::string>& argv,
+RunResult RunCommand(const std::vector<std::string>& argv,
               const std::map<std::string, std::string>& environment,
               std::chrono::milliseconds timeout) {
     Process::Options options;

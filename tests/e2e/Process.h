@@ -46,7 +46,7 @@ struct RunResult {
     int ExitCode = -1;
     std::string Output;
 };
-RunResult Run(const std::vector<std::string>& argv,
+RunResult RunCommand(const std::vector<std::string>& argv,
               const std::map<std::string, std::string>& environment,
               std::chrono::milliseconds timeout = std::chrono::seconds(20));
 

@@ -68,7 +68,7 @@ Session::Session() {
         throw std::runtime_error("Xvfb did not start on " + display_);
     // The server answers once a client can connect; xdotool tells us.
     for (int i = 0; i < 100; ++i) {
-        if (Run({"xdotool", "getdisplaygeometry"}, Environment(), 5s).ExitCode == 0)
+        if (RunCommand({"xdotool", "getdisplaygeometry"}, Environment(), 5s).ExitCode == 0)
             break;
         std::this_thread::sleep_for(20ms);
     }
@@ -116,7 +116,7 @@ void Session::DropClipboard() {
 }
 
 std::string Session::ReadClipboardText() {
-    return Run({"xclip", "-selection", "clipboard", "-o"}, Environment(), 10s).Output;
+    return RunCommand({"xclip", "-selection", "clipboard", "-o"}, Environment(), 10s).Output;
 }
 
 void Session::StartProgram(const std::map<std::string, std::string>& environment) {
@@ -131,16 +131,16 @@ void Session::StartProgram(const std::map<std::string, std::string>& environment
 
 std::string Session::FindWindow(const std::string& titleRegex) const {
     RunResult found =
-        Run({"xdotool", "search", "--onlyvisible", "--name", titleRegex}, Environment(), 5s);
+        RunCommand({"xdotool", "search", "--onlyvisible", "--name", titleRegex}, Environment(), 5s);
     if (found.ExitCode == 0 && !found.Output.empty())
         return found.Output.substr(0, found.Output.find('\n'));
     // xdotool matches WM_NAME, which Qt writes as Latin-1 in a non-UTF-8
     // locale; window managers show _NET_WM_NAME, so match that.
     const std::regex title(titleRegex);
-    RunResult all = Run({"xdotool", "search", "--onlyvisible", "--class", "."}, Environment(), 5s);
+    RunResult all = RunCommand({"xdotool", "search", "--onlyvisible", "--class", "."}, Environment(), 5s);
     std::istringstream windows(all.Output);
     for (std::string window; std::getline(windows, window);) {
-        RunResult name = Run({"xprop", "-id", window, "_NET_WM_NAME"}, Environment(), 5s);
+        RunResult name = RunCommand({"xprop", "-id", window, "_NET_WM_NAME"}, Environment(), 5s);
         const std::size_t open = name.Output.find('"');
         const std::size_t close = name.Output.rfind('"');
         if (open != std::string::npos && close > open &&
@@ -156,7 +156,7 @@ std::string Session::WaitForWindow(const std::string& titleRegex, int timeoutMs)
         const std::string window = FindWindow(titleRegex);
         if (!window.empty()) {
             // Keys sent before the window has the focus are lost.
-            Run({"xdotool", "mousemove", "0", "0", "windowfocus", "--sync", window}, Environment(),
+            RunCommand({"xdotool", "mousemove", "0", "0", "windowfocus", "--sync", window}, Environment(),
                 10s);
             std::this_thread::sleep_for(150ms);
             return window;
@@ -167,12 +167,12 @@ std::string Session::WaitForWindow(const std::string& titleRegex, int timeoutMs)
 }
 
 void Session::Type(const std::string& text) {
-    Run({"xdotool", "type", "--delay", "5", "--", text}, Environment(), 30s);
+    RunCommand({"xdotool", "type", "--delay", "5", "--", text}, Environment(), 30s);
 }
 
 void Session::Key(const std::string& keys) {
-    Run({"xdotool", "key", "--delay", "30", keys}, Environment(), 10s);
-    Run({"xdotool", "keyup", keys}, Environment(), 10s);
+    RunCommand({"xdotool", "key", "--delay", "30", keys}, Environment(), 10s);
+    RunCommand({"xdotool", "keyup", keys}, Environment(), 10s);
 }
 
 int Session::WaitForExit(int timeoutMs) {
