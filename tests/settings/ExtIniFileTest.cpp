@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -408,6 +409,20 @@ TEST_F(ExtIniFileTest, DefaultFolders) {
     }
     ASSERT_EQ(::chdir(before.c_str()), 0);
     EXPECT_EQ(ReadAll(dir_ + "/here.ini"), "[S]\r\nK=v\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, HandlerFailuresStaySilent) {
+    WriteAll(ini_, "[S]\r\nK=v\r\n");
+    {
+        TExtIniFile store(program_);
+        store.OnLoad = [](TExtIniFile&) { throw std::runtime_error("load handler"); };
+        store.OnUpdate = [](TExtIniFile&) { throw std::runtime_error("update handler"); };
+        EXPECT_NO_THROW(store.Load());
+        EXPECT_EQ(store.ReadStr("S", "K", ""), "v"); // what was read stays
+        EXPECT_THROW(store.Update(), std::runtime_error);
+        store.WriteStr("S", "K", "w");
+    } // the destructor's Update must not let the handler's failure out
+    EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=w\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, FailedWritesAreSilent) {
