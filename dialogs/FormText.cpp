@@ -1,6 +1,5 @@
 #include "FormText.h"
 
-#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -165,9 +164,8 @@ private:
         }
     }
 
+    // Called at most MaxNesting levels deep: children come after Deeper().
     void Component() {
-        if (out_.level > MaxNesting)
-            Fail(SNestingTooDeep);
         unsigned flags = 0;
         std::int64_t position = 0;
         if (in_.Peek() >= 0xF0) {
