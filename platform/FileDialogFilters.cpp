@@ -55,7 +55,7 @@ QString PlainExtension(const QString& pattern) {
 }
 
 bool HasWildcard(const QString& name) {
-    return name.contains(u'*') || name.contains(u'?') || name.contains(u'[');
+    return name.contains(u'*') || name.contains(u'?');
 }
 
 } // namespace sorvak::platform

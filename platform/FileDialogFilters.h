@@ -20,6 +20,7 @@ std::vector<NameFilter> NameFiltersOf(const std::string& list);
 // The extension of a plain pattern ("*.png" gives "png"), else empty.
 QString PlainExtension(const QString& pattern);
 
+// "*" or "?": a pattern, not a name.
 bool HasWildcard(const QString& name);
 
 } // namespace sorvak::platform

@@ -7,6 +7,7 @@
 #include "FileDialogTemplate.h"
 #include "MessageBoxes.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -179,7 +180,7 @@ void SystemFileDialog::BuildFileDialog() {
         files_->setFileMode(QFileDialog::ExistingFile);
     else
         files_->setFileMode(QFileDialog::AnyFile);
-    // We ask the overwrite question only when the request wants it.
+    // The overwrite question only when the request asks for it.
     files_->setOption(QFileDialog::DontConfirmOverwrite,
                       (request_.Flags & ofn::OverwritePrompt) == 0);
     if ((request_.Flags & ofn::ForceShowHidden) != 0)
@@ -259,13 +260,29 @@ void SystemFileDialog::ConnectNotifications() {
             Guarded([&] { hook_->FolderChange(); });
     });
     if (QComboBox* types = TypeBox()) {
-        // The user's pick changes the index first, then the file dialog puts
-        // the new extension into the typed name, then we run. The typed name
-        // is the user's: remember it before, give it back after.
-        connect(types, &QComboBox::currentIndexChanged, this,
-                [this](int) { textBeforeTypeChange_ = NameField()->text(); });
+        // A pick in the type box makes the file dialog put the filter's
+        // extension into the typed name before we hear of it. The name is the
+        // user's: it is taken before every input that can pick a type, and
+        // given back after the pick.
+        for (QObject* input : {static_cast<QObject*>(types), static_cast<QObject*>(types->view()),
+                               static_cast<QObject*>(types->view()->viewport())})
+            input->installEventFilter(this);
         connect(types, &QComboBox::activated, this, &SystemFileDialog::OnTypeActivated);
     }
+}
+
+bool SystemFileDialog::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+        textBeforeTypeChange_ = NameField()->text();
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void SystemFileDialog::OnTypeActivated(int index) {

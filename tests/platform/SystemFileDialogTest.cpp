@@ -206,6 +206,15 @@ TEST_F(SystemFileDialogTest, FilterChangeKeepsTheTypedNameAndReportsTheIndex) {
         EXPECT_EQ(dialog.FilterIndex(), 2);
         EXPECT_EQ(dialog.FileName(), Path("notes.txt"));
 
+        // Picking the selected type again from the list keeps the name too.
+        TypeName(d, "notes.png");
+        d.TypeBox()->showPopup();
+        QAbstractItemView* list = d.TypeBox()->view();
+        const QPoint item = list->visualRect(list->model()->index(1, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item);
+        EXPECT_FALSE(list->isVisible());
+        EXPECT_EQ(d.NameField()->text().toStdString(), "notes.png");
+
         // "*.*" is no plain extension: the default extension is added.
         TypeName(d, "memo");
         ASSERT_NE(d.ReadOnlyBox(), nullptr);
@@ -291,7 +300,7 @@ TEST_F(SystemFileDialogTest, CanCloseRefusalKeepsTheDialogOpen) {
 TEST_F(SystemFileDialogTest, PlacesBarFollowsShowPlacesBar) {
     TTextSaveDialog dialog(&service);
     Configure(dialog, TextFilter, 1);
-    for (bool places : {true, false}) {
+    for (bool places : {true, false, true}) {
         SCOPED_TRACE(places);
         dialog.ShowPlacesBar = places;
         bool visible = !places;
