@@ -133,6 +133,11 @@ TEST(BmpWriter, RandomPicturesGiveTheirPixels) {
     const auto b24 = Bytes(*Load(Device24x1x3()));
     EXPECT_EQ(std::vector<std::uint8_t>(b24.begin() + 54, b24.end()),
               (std::vector<std::uint8_t>{7, 8, 9, 0, 4, 5, 6, 0, 1, 2, 3, 0}));
+    // One pixel wide and 65536 high: rows of 4 bytes, the bottom one first.
+    const Picture tall = RandomPicture(1, 65536, 8);
+    const ParsedBmp t = ParseBmp(Bytes(*Load(tall)));
+    EXPECT_EQ(t.FileSize, 54u + 4 * 65536);
+    EXPECT_EQ(t.Pixels.Pixels, tall.Pixels);
     const Picture quad = MakePicture(47, 33, [](int x, int y) { return Quadrant(x, y, 47, 33); });
     EXPECT_EQ(ParseBmp(Bytes(*Load(quad))).Pixels.Pixels, quad.Pixels);
 }
@@ -276,7 +281,7 @@ TEST(Bitmap, LoadRejectsWhatItCannotUse) {
     EXPECT_EQ(b.Height(), 3);
 }
 
-class TempDir : public ::testing::Test {
+class BmpFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         char tmpl[] = "/tmp/sorvak-bmp-XXXXXX";
@@ -287,7 +292,7 @@ protected:
     std::string Dir;
 };
 
-TEST_F(TempDir, FilesAreCreatedReplacedOrReported) {
+TEST_F(BmpFiles, CreatedReplacedOrReported) {
     auto clip = Load(RandomPicture(3, 2, 3));
     const std::string path = Dir + "/a.bmp";
     {

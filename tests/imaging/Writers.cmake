@@ -11,3 +11,5 @@ sorvak_add_test(imaging_jpeg_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/JpegTest.cpp
     LIBS sorvak_imaging JPEG::JPEG)
 sorvak_add_test(imaging_writer_large_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/WriterLargeTest.cpp
     LIBS sorvak_imaging LABELS slow)
+sorvak_add_test(imaging_bench_images_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/BenchImagesTest.cpp
+    LIBS sorvak_bench_images)
