@@ -40,10 +40,10 @@ std::vector<NameFilter> NameFiltersOf(const std::string& list) {
         for (QString& p : patterns)
             p = p.trimmed();
         const QString joined = patterns.join(u' ');
-        filters.push_back({IsParsablePatternList(joined)
-                               ? parts[i] + QStringLiteral(" (") + joined + u')'
-                               : parts[i],
-                           patterns.value(0)});
+        // Patterns QFileDialog cannot parse would be taken as file names:
+        // such a pair lists every file.
+        const QString shown = IsParsablePatternList(joined) ? joined : QStringLiteral("*");
+        filters.push_back({parts[i] + QStringLiteral(" (") + shown + u')', patterns.value(0)});
     }
     return filters;
 }

@@ -1,0 +1,44 @@
+#include "FileDialogFilters.h"
+#include "CodePage.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvak::platform {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(FileDialogFiltersTest, ListBecomesNameFiltersWithTheDescriptionAsGiven) {
+    const std::string list = codepage::FromUtf8("テキストファイル(*.txt)") + "\0*.txt\0"s +
+                             codepage::FromUtf8("JPEG イメージファイル (*.jpg)") +
+                             "\0*.jpg;*.ipeg\0"s + "Any\0*\0\0"s;
+    const std::vector<NameFilter> filters = NameFiltersOf(list);
+    ASSERT_EQ(filters.size(), 3u);
+    EXPECT_EQ(filters[0].Text, QString::fromUtf8("テキストファイル(*.txt) (*.txt)"));
+    EXPECT_EQ(filters[0].FirstPattern, "*.txt");
+    EXPECT_EQ(filters[1].Text, QString::fromUtf8("JPEG イメージファイル (*.jpg) (*.jpg *.ipeg)"));
+    EXPECT_EQ(filters[1].FirstPattern, "*.jpg");
+    EXPECT_EQ(filters[2].Text, "Any (*)");
+
+    EXPECT_TRUE(NameFiltersOf("").empty());
+    // A description without its pattern list is no pair.
+    EXPECT_TRUE(NameFiltersOf("Lonely\0\0"s).empty());
+    // Patterns QFileDialog cannot parse would be read as names: all files.
+    const std::vector<NameFilter> odd =
+        NameFiltersOf("Odd\0"s + codepage::FromUtf8("*.日本") + "\0\0"s);
+    ASSERT_EQ(odd.size(), 1u);
+    EXPECT_EQ(odd[0].Text, "Odd (*)");
+    EXPECT_EQ(odd[0].FirstPattern, QString::fromUtf8("*.日本"));
+}
+
+TEST(FileDialogFiltersTest, OnlyAPlainPatternGivesAnExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"*.png", "png"}, {"*.tar.gz", "tar.gz"}, {"*.*", ""},    {"*", ""},
+        {"name.txt", ""}, {"*.t?t", ""},          {"*.[ab]", ""}, {"", ""},
+    };
+    for (const auto& [pattern, extension] : cases)
+        EXPECT_EQ(PlainExtension(pattern), extension) << pattern;
+}
+
+} // namespace
+} // namespace sorvak::platform
