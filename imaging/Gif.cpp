@@ -189,10 +189,16 @@ void TGIFSubImage::AssignFrom(const TBitmap& source) {
     rows.Width = width;
     rows.Height = height;
     rows.BytesPerPixel = 4;
-    rows.ReadRow = [&](int y, std::uint8_t* row) {
-        source.ReadRow(y, 32, row);
+    // 32-bit device pixels are read where they are, bottom row first.
+    const bool direct =
+        source.Depth() == 32 && source.Bits().size() >= TBitmap::RowStride(width, 32) * height;
+    rows.ReadRow = [&](int y, std::uint8_t* buffer) -> const std::uint8_t* {
         if (y % 32 == 0)
             Progress(psRunning, static_cast<int>(static_cast<long long>(y) * 100 / height));
+        if (direct)
+            return source.Bits().data() + TBitmap::RowStride(width, 32) * (height - 1 - y);
+        source.ReadRow(y, 32, buffer);
+        return buffer;
     };
     const TGIFImage* image = Image();
     TGIFDib dib =

@@ -47,10 +47,11 @@ std::int64_t TGIFStream::Seek(std::int64_t, int) {
 }
 
 TGIFWriter::~TGIFWriter() {
-    if (pending_) {
-        buffer_[0] = static_cast<std::uint8_t>(fill_ - 1);
+    if (pending_)
+        CloseBlock();
+    if (block_ > 0) {
         try {
-            target_.Write(buffer_.data(), static_cast<std::size_t>(fill_));
+            target_.Write(buffer_.data(), block_);
         } catch (...) {
             // Already failing; the first failure is the one reported.
         }
@@ -63,17 +64,26 @@ void TGIFWriter::Write(const void* data, std::size_t n) {
         WriteByte(bytes[i]);
 }
 
-void TGIFWriter::WriteBlock() {
-    buffer_[0] = static_cast<std::uint8_t>(fill_ - 1);
-    const int size = fill_;
+void TGIFWriter::CloseBlock() {
+    buffer_[block_] = static_cast<std::uint8_t>(fill_ - 1);
+    block_ += fill_;
     fill_ = 1;
     pending_ = false;
-    target_.WriteBuffer(buffer_.data(), static_cast<std::size_t>(size));
+    if (block_ + 256 > buffer_.size())
+        Flush();
+}
+
+void TGIFWriter::Flush() {
+    const std::size_t size = block_;
+    block_ = 0;
+    target_.WriteBuffer(buffer_.data(), size);
 }
 
 void TGIFWriter::Finish() {
     if (pending_)
-        WriteBlock();
+        CloseBlock();
+    if (block_ > 0)
+        Flush();
 }
 
 void TGIFEncoder::Compress(TStream& stream, int bitsPerPixel, int colorCount,
@@ -163,34 +173,109 @@ void TLZWEncoder::Output(int code) {
 void TLZWEncoder::Clear() {
     clearPending_ = true;
     Output(clearCode_);
-    table_->Clear();
+    clearTable_();
     nextCode_ = firstFree_;
 }
 
-void TLZWEncoder::CompressBody() {
-    table_ = std::make_unique<THashTable>();
-    struct Release {
-        std::unique_ptr<THashTable>& t;
-        ~Release() { t.reset(); }
-    } release{table_};
-    THashTable& table = *table_;
+void TWideHashTable::Clear() {
+    std::memset(cells_.data(), 0xFF, sizeof(cells_));
+    std::memset(recent_.data(), 0xFF, sizeof(recent_));
+}
 
+// Remembers, per prefix code, the code reached after the next two and the
+// next four pixels the last time that way was taken. Codes keep their strings
+// until the table is cleared, so a remembered way stays true until then, and
+// inside flat areas most pixels are consumed two or four at a time instead of
+// one dependent lookup each. Every pixel consumed this way was checked when
+// its string entered the table.
+struct TLZWEncoder::TStringCache {
+    std::array<std::uint32_t, 4096> Pair; // (pixel pair shl 12) or code
+    std::array<std::uint64_t, 4096> Quad; // (four pixels shl 12) or code
+    void Clear() {
+        std::memset(Pair.data(), 0xFF, sizeof(Pair));
+        std::memset(Quad.data(), 0xFF, sizeof(Quad));
+    }
+};
+
+void TLZWEncoder::CompressBody() {
+    struct Release {
+        std::function<void()>& f;
+        ~Release() { f = nullptr; }
+    } release{clearTable_};
+    auto cache = std::make_unique<TStringCache>();
+    if (tableChoice_ == TTable::Auto && bitsPerPixel_ == 8) {
+        auto table = std::make_unique<TWideHashTable>();
+        clearTable_ = [&] {
+            table->Clear();
+            cache->Clear();
+        };
+        Encode(*table, *cache);
+    } else {
+        auto table = std::make_unique<THashTable>();
+        clearTable_ = [&] {
+            table->Clear();
+            cache->Clear();
+        };
+        Encode(*table, *cache);
+    }
+}
+
+template <typename Table> void TLZWEncoder::Encode(Table& table, TStringCache& cache) {
     Clear();
     const std::uint8_t* in = pixels_;
     const std::uint8_t* const end = pixels_ + pixelCount_;
     unsigned prefix = *in++;
     CheckColor(prefix);
-    const unsigned colorCount = static_cast<unsigned>(colorCount_);
+    // With 256 colours every byte is a valid index.
+    const unsigned colorCount = colorCount_ >= 256 ? 256 : static_cast<unsigned>(colorCount_);
+    // The last found single step and the last pair step, to fill the cache.
+    int singleFrom = -1, pairFrom = -1;
+    unsigned singlePixel = 0, pairPixels = 0;
     while (in != end) {
+        if (end - in >= 4) {
+            const std::uint32_t quad =
+                static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
+                static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+            const std::uint64_t entry = cache.Quad[prefix];
+            if ((entry >> 12) == quad) {
+                prefix = static_cast<unsigned>(entry & 0xFFF);
+                in += 4;
+                singleFrom = pairFrom = -1;
+                continue;
+            }
+        }
+        if (end - in >= 2) {
+            const std::uint32_t pair = in[0] | static_cast<std::uint32_t>(in[1]) << 8;
+            const std::uint32_t entry = cache.Pair[prefix];
+            if ((entry >> 12) == pair) {
+                const std::uint32_t code = entry & 0xFFF;
+                if (pairFrom >= 0)
+                    cache.Quad[pairFrom] =
+                        static_cast<std::uint64_t>(pairPixels | pair << 16) << 12 | code;
+                pairFrom = static_cast<int>(prefix);
+                pairPixels = pair;
+                prefix = code;
+                in += 2;
+                singleFrom = -1;
+                continue;
+            }
+        }
+        pairFrom = -1;
         const unsigned pixel = *in++;
         if (pixel >= colorCount)
             CheckColor(pixel);
         const std::uint32_t key = (prefix << 8) | pixel;
         const int code = table.Lookup(key);
         if (code >= 0) {
+            if (singleFrom >= 0)
+                cache.Pair[singleFrom] =
+                    (singlePixel | pixel << 8) << 12 | static_cast<std::uint32_t>(code);
+            singleFrom = static_cast<int>(prefix);
+            singlePixel = pixel;
             prefix = static_cast<unsigned>(code);
             continue;
         }
+        singleFrom = -1;
         Output(static_cast<int>(prefix));
         prefix = pixel;
         // A probe chain without a free cell counts as a full table.

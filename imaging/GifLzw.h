@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "Stream.h"
@@ -49,6 +50,49 @@ private:
     std::array<std::uint32_t, kSize> cells_;
 };
 
+// A string table with identical results for up to 4089 entries, sparse
+// enough that a lookup rarely probes twice. It also remembers the last string
+// found or added after each prefix, which answers most lookups inside runs of
+// one colour with a single load.
+class TWideHashTable {
+public:
+    static constexpr int kBits = 14;
+    static constexpr int kSize = 1 << kBits;
+
+    TWideHashTable() { Clear(); }
+    void Clear();
+    bool Insert(std::uint32_t key, int code) {
+        const std::uint32_t entry = (key << 12) | (static_cast<std::uint32_t>(code) & 0xFFFu);
+        unsigned h = Hash(key);
+        while (cells_[h] != kEmpty)
+            h = (h + 1) & (kSize - 1);
+        cells_[h] = entry;
+        recent_[key >> 8] = entry;
+        return true;
+    }
+    int Lookup(std::uint32_t key) {
+        std::uint32_t& recent = recent_[key >> 8];
+        if ((recent >> 12) == key)
+            return static_cast<int>(recent & 0xFFFu);
+        for (unsigned h = Hash(key);; h = (h + 1) & (kSize - 1)) {
+            const std::uint32_t cell = cells_[h];
+            if ((cell >> 12) == key) {
+                recent = cell;
+                return static_cast<int>(cell & 0xFFFu);
+            }
+            if (cell == kEmpty)
+                return -1;
+        }
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    static unsigned Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kBits); }
+
+    std::array<std::uint32_t, kSize> cells_;
+    std::array<std::uint32_t, 4096> recent_; // indexed by prefix code
+};
+
 // Byte stream that refuses every operation it does not implement.
 class TGIFStream {
 public:
@@ -59,10 +103,12 @@ public:
 };
 
 // Buffers bytes into data sub-blocks: a length byte and up to 255 data bytes.
+// Finished blocks are passed on several at a time, so an unbuffered target
+// is not asked for one write per block.
 class TGIFWriter : public TGIFStream {
 public:
     explicit TGIFWriter(TStream& target) : target_(target) {}
-    // Writes a pending partial block, ignoring stream errors (it runs while a
+    // Writes what is buffered, ignoring stream errors (it runs while a
     // failure unwinds); call Finish() on the normal path to see them.
     ~TGIFWriter() override;
     TGIFWriter(const TGIFWriter&) = delete;
@@ -70,20 +116,24 @@ public:
 
     void Write(const void* data, std::size_t n) override;
     void WriteByte(std::uint8_t b) {
-        buffer_[fill_++] = b;
+        buffer_[block_ + fill_++] = b;
         pending_ = true;
         if (fill_ == 256)
-            WriteBlock();
+            CloseBlock();
     }
-    // Writes the last partial block, if any.
+    // Writes the last partial block, if any, and everything buffered.
     void Finish();
 
 private:
-    void WriteBlock();
+    static constexpr std::size_t kBlocks = 32;
+
+    void CloseBlock();
+    void Flush();
 
     TStream& target_;
-    std::array<std::uint8_t, 256> buffer_{};
-    int fill_ = 1;
+    std::array<std::uint8_t, 256 * kBlocks> buffer_{};
+    std::size_t block_ = 0; // start of the block being filled
+    std::size_t fill_ = 1;  // its length byte is at block_, data from block_ + 1
     bool pending_ = false;
 };
 
@@ -119,14 +169,26 @@ protected:
     TGIFWriter* writer_ = nullptr;
 };
 
-class TLZWEncoder : public TGIFEncoder {
+class TLZWEncoder final : public TGIFEncoder {
+public:
+    // Which string table to use: at 8 bits per pixel no probe chain of the
+    // 8009-cell table can fill up (at most 3837 strings on a cycle of 4004
+    // cells), so a sparser table gives the same codes faster; below 8 bits
+    // the 8009-cell table decides when a full chain forces a clear.
+    enum class TTable { Auto, Compact };
+    explicit TLZWEncoder(TTable table = TTable::Auto) : tableChoice_(table) {}
+
 protected:
     void Output(int code) override;
     void Clear() override;
     void CompressBody() override;
 
 private:
-    std::unique_ptr<THashTable> table_;
+    struct TStringCache;
+    template <typename Table> void Encode(Table& table, TStringCache& cache);
+
+    TTable tableChoice_;
+    std::function<void()> clearTable_;
 };
 
 // Encodes runs with the strings a decoder builds for itself from a repeated

@@ -7,6 +7,10 @@
 #include <new>
 #include <stdexcept>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sorvak {
 
 namespace {
@@ -345,11 +349,49 @@ std::vector<TGIFColor> OctreePalette(const TGIFRowSource& source, std::vector<st
     TColorQuantizer quantizer(colors);
     const int step = source.BytesPerPixel;
     for (int y = 0; y < source.Height; ++y) {
-        source.ReadRow(y, row.data());
+        const std::uint8_t* in = source.ReadRow(y, row.data());
         for (int x = 0; x < source.Width; ++x)
-            quantizer.AddColor(row[x * step + 2], row[x * step + 1], row[x * step]);
+            quantizer.AddColor(in[x * step + 2], in[x * step + 1], in[x * step]);
     }
     return quantizer.Palette();
+}
+
+// Web-cube indices of blue, green, red, unused pixels, 16 at a time; returns
+// how many pixels it mapped (a multiple of 16). (c + 3) div 51 equals
+// ((c + 3) × 1286) shr 16 for every c from 0 to 255.
+int MapCubeRow32(const std::uint8_t* in, std::uint8_t* out, int width) {
+#if defined(__SSE2__)
+    const __m128i low = _mm_set1_epi32(0xFF);
+    const __m128i three = _mm_set1_epi16(3);
+    const __m128i scale = _mm_set1_epi16(1286);
+    const __m128i by36 = _mm_set1_epi16(36);
+    const __m128i by6 = _mm_set1_epi16(6);
+    auto level = [&](__m128i a, __m128i b, int shift) {
+        // One channel of 8 pixels as 16-bit lanes, then its cube level.
+        const __m128i ca = _mm_and_si128(_mm_srli_epi32(a, shift), low);
+        const __m128i cb = _mm_and_si128(_mm_srli_epi32(b, shift), low);
+        return _mm_mulhi_epu16(_mm_add_epi16(_mm_packs_epi32(ca, cb), three), scale);
+    };
+    auto index8 = [&](const std::uint8_t* p) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+        const __m128i blue = level(a, b, 0);
+        const __m128i green = level(a, b, 8);
+        const __m128i red = level(a, b, 16);
+        return _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(red, by36), _mm_mullo_epi16(green, by6)),
+                             blue);
+    };
+    int x = 0;
+    for (; x + 16 <= width; x += 16, in += 64)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                         _mm_packus_epi16(index8(in), index8(in + 32)));
+    return x;
+#else
+    (void)in;
+    (void)out;
+    (void)width;
+    return 0;
+#endif
 }
 
 TGIFDib CopyRgb(const TGIFRowSource& source, std::vector<std::uint8_t>& row) {
@@ -360,12 +402,12 @@ TGIFDib CopyRgb(const TGIFRowSource& source, std::vector<std::uint8_t>& row) {
     dib.BitCount = 24;
     const int step = source.BytesPerPixel;
     for (int y = 0; y < source.Height; ++y) {
-        source.ReadRow(y, row.data());
+        const std::uint8_t* in = source.ReadRow(y, row.data());
         std::uint8_t* out = dib.Pixels.data() + static_cast<std::size_t>(y) * source.Width * 3;
         for (int x = 0; x < source.Width; ++x, out += 3) {
-            out[0] = row[x * step + 2];
-            out[1] = row[x * step + 1];
-            out[2] = row[x * step];
+            out[0] = in[x * step + 2];
+            out[1] = in[x * step + 1];
+            out[2] = in[x * step];
         }
     }
     return dib;
@@ -446,18 +488,18 @@ TGIFDib ReduceColors(const TGIFRowSource& source, int method, int dither, int bi
     const auto* cube = dynamic_cast<const TNetscapeColorLookup*>(lookup.get());
     const bool direct = cube != nullptr && dither == DitherOff;
     for (int y = 0; y < source.Height; ++y) {
-        source.ReadRow(y, row.data());
+        const std::uint8_t* in = source.ReadRow(y, row.data());
         std::uint8_t* out = dib.Pixels.data() + static_cast<std::size_t>(y) * source.Width;
         if (direct) {
             // Without dithering no error moves between pixels, so the scan
             // order cannot change the result: map the row in one pass.
-            const std::uint8_t* in = row.data();
-            for (int x = 0; x < source.Width; ++x, in += step)
+            int x = step == 4 ? MapCubeRow32(in, out, source.Width) : 0;
+            for (in += x * step; x < source.Width; ++x, in += step)
                 out[x] = cube->Index(in[2], in[1], in[0]);
             continue;
         }
         for (int x = engine->Column(); x >= 0 && x < source.Width; x = engine->Column()) {
-            std::uint8_t r = row[x * step + 2], g = row[x * step + 1], b = row[x * step];
+            std::uint8_t r = in[x * step + 2], g = in[x * step + 1], b = in[x * step];
             out[x] = engine->Dither(r, g, b);
         }
         engine->NextLine();

@@ -211,7 +211,9 @@ struct TGIFRowSource {
     int Width = 0;
     int Height = 0;
     int BytesPerPixel = 3;
-    std::function<void(int y, std::uint8_t* row)> ReadRow;
+    // Returns row y: either buffer (Width × BytesPerPixel bytes), filled, or
+    // rows the source already holds in that layout.
+    std::function<const std::uint8_t*(int y, std::uint8_t* buffer)> ReadRow;
 };
 
 // Result of a reduction: 8 bits per pixel with a 256-entry colour table, or a

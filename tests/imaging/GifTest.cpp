@@ -398,8 +398,9 @@ TEST(Gif, DirectWebCubeRowsMatchTheAlternatingScan) {
     rows.Width = width;
     rows.Height = height;
     rows.BytesPerPixel = 3;
-    rows.ReadRow = [&](int y, std::uint8_t* row) {
+    rows.ReadRow = [&](int y, std::uint8_t* row) -> const std::uint8_t* {
         std::copy_n(source.begin() + y * width * 3, width * 3, row);
+        return row;
     };
     const TGIFDib dib = ReduceColors(rows, ReduceWebCube, DitherOff, 8, nullptr);
 
