@@ -124,7 +124,7 @@ protected:
                 if (auto* d = qobject_cast<QDialog*>(w); d != nullptr && d->isVisible())
                     d->reject();
         });
-        watchdog_.start(20000);
+        watchdog_.start(10000);
     }
     void TearDown() override { EXPECT_FALSE(timedOut_) << "the dialog had to be closed"; }
 
