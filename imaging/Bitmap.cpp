@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <new>
 
 #include "Exception.h"
 
@@ -292,7 +293,12 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
         if (stride == 0 || static_cast<std::uint64_t>(image->Height) >
                                std::numeric_limits<std::size_t>::max() / stride)
             throw Exception("システム リソースが足りません");
-        image->Bits.resize(stride * static_cast<std::size_t>(image->Height));
+        try {
+            image->Bits.resize(stride * static_cast<std::size_t>(image->Height));
+        } catch (const std::bad_alloc&) {
+            // The picture memory is the drawing resource that could not be made.
+            throw Exception("システム リソースが足りません");
+        }
         for (std::int32_t y = 0; y < image->Height; ++y)
             ReadRow(y, bitCount,
                     image->Bits.data() + static_cast<std::size_t>(image->Height - 1 - y) * stride);
