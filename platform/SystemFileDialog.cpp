@@ -251,14 +251,25 @@ void SystemFileDialog::BuildTemplate() {
 }
 
 void SystemFileDialog::ConnectNotifications() {
-    connect(files_, &QFileDialog::currentChanged, this, [this](const QString&) {
+    // The current item is the selection until the user types; the name field
+    // follows the list only later, or not at all while it has the focus.
+    connect(files_, &QFileDialog::currentChanged, this, [this](const QString& path) {
+        selectedPath_ = path;
+        typedSinceSelection_ = false;
         if (hook_ != nullptr && initDone_)
             Guarded([&] { hook_->SelectionChange(); });
     });
-    connect(files_, &QFileDialog::directoryEntered, this, [this](const QString&) {
-        if (hook_ != nullptr && initDone_)
-            Guarded([&] { hook_->FolderChange(); });
-    });
+    connect(NameField(), &QLineEdit::textEdited, this,
+            [this](const QString&) { typedSinceSelection_ = true; });
+    // Every way into another folder (list, side bar, typed path, history)
+    // ends in a new root of the file system model.
+    if (auto* model = files_->findChild<QFileSystemModel*>()) {
+        connect(model, &QFileSystemModel::rootPathChanged, this, [this](const QString&) {
+            selectedPath_.clear();
+            if (hook_ != nullptr && initDone_)
+                Guarded([&] { hook_->FolderChange(); });
+        });
+    }
     if (QComboBox* types = TypeBox()) {
         // A pick in the type box makes the file dialog put the filter's
         // extension into the typed name before we hear of it. The name is the
@@ -340,6 +351,8 @@ void SystemFileDialog::MoveFrame(int left, int top) {
 }
 
 std::string SystemFileDialog::CurrentFilePath() const {
+    if (!typedSinceSelection_ && !selectedPath_.isEmpty())
+        return ToAnsi(selectedPath_);
     const QString typed = NameField()->text();
     const QDir dir = files_->directory();
     if (typed.isEmpty())
@@ -352,6 +365,7 @@ std::string SystemFileDialog::FileNameText() const {
 }
 
 void SystemFileDialog::SetFileNameText(std::string_view text) {
+    typedSinceSelection_ = true;
     NameField()->setText(FromAnsi(text));
 }
 

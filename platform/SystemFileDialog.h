@@ -105,6 +105,8 @@ private:
     QStringList nameFilters_;
     std::vector<QString> firstPatterns_;
     QString textBeforeTypeChange_;
+    QString selectedPath_;
+    bool typedSinceSelection_ = false;
     bool templateKnown_ = true;
     bool initDone_ = false;
     bool attached_ = false;

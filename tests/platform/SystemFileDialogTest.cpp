@@ -327,6 +327,44 @@ TEST_F(SystemFileDialogTest, FailingShowStepIsReportedAndTheDialogStaysUsable) {
     EXPECT_EQ(dialog.FileName(), Path("after.txt"));
 }
 
+TEST_F(SystemFileDialogTest, SelectionAndFolderChangesAreReported) {
+    QFile file(QDir(Dir()).filePath("seen.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(QDir(Dir()).mkdir("sub"));
+    TTextSaveDialog dialog(&service);
+    Configure(dialog, TextFilter, 1);
+    std::vector<std::string> selections;
+    int folderChanges = 0;
+    dialog.OnSelectionChange = [&](TCommonDialog&) { selections.push_back(dialog.FileName()); };
+    dialog.OnFolderChange = [&](TCommonDialog&) { ++folderChanges; };
+    WhenShown([&](SystemFileDialog& d) {
+        auto* view = d.FileDialog()->findChild<QAbstractItemView*>("listView");
+        ASSERT_NE(view, nullptr);
+        auto find = [view](const QString& name) {
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                if (view->model()->index(row, 0, root).data().toString() == name)
+                    return view->model()->index(row, 0, root);
+            return QModelIndex();
+        };
+        When([=] { return find("seen.txt").isValid(); },
+             [&, view, find] {
+                 QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                                   view->visualRect(find("seen.txt")).center());
+                 ASSERT_FALSE(selections.empty());
+                 EXPECT_EQ(selections.back(), Path("seen.txt"));
+                 EXPECT_EQ(folderChanges, 0);
+                 TypeName(d, "sub");
+                 PressReturn(d);
+                 EXPECT_EQ(folderChanges, 1);
+                 EXPECT_EQ(d.FileDialog()->directory().dirName(), "sub");
+                 d.reject();
+             });
+    });
+    EXPECT_FALSE(dialog.Execute());
+}
+
 TEST_F(SystemFileDialogTest, PathTooLongForTheBufferIsRefusedNotCut) {
     QString deep = Dir();
     while (deep.toUtf8().size() < 270)
