@@ -1,7 +1,9 @@
 #include "Jpeg.h"
 
+#include <chrono>
 #include <csetjmp>
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <string>
 // jpeglib.h needs FILE and size_t declared first.
@@ -22,7 +24,44 @@ struct TErrorManager {
     std::jmp_buf Jump;
     int Code = 0;
     bool OutOfMemory = false;
+    std::exception_ptr HandlerError; // raised by the progress handler
 };
+
+struct TProgressHook {
+    jpeg_progress_mgr Pub;
+    const TProgressEvent* Handler = nullptr;
+    std::chrono::steady_clock::time_point Last;
+    int LastPercent = -1;
+};
+
+void ReportProgress(j_common_ptr cinfo) {
+    auto* hook = reinterpret_cast<TProgressHook*>(cinfo->progress);
+    if (hook->Handler == nullptr || !*hook->Handler)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - hook->Last < std::chrono::milliseconds(500))
+        return;
+    const jpeg_progress_mgr& p = hook->Pub;
+    const long total = p.total_passes > 0 ? p.total_passes : 1;
+    const long limit = p.pass_limit > 0 ? p.pass_limit : 1;
+    const int percent =
+        static_cast<int>((p.completed_passes * 100L + p.pass_counter * 100L / limit) / total);
+    if (percent == hook->LastPercent)
+        return;
+    hook->Last = now;
+    hook->LastPercent = percent;
+    bool failed = false;
+    auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
+    try {
+        (*hook->Handler)(TProgressStage::psRunning, percent);
+    } catch (...) {
+        err->HandlerError = std::current_exception();
+        failed = true;
+    }
+    // Leave the library by its own error path, never by unwinding through it.
+    if (failed)
+        cinfo->err->error_exit(cinfo);
+}
 
 // Library errors leave the library by longjmp back to Compress, which raises
 // EJPEG from C++ code; an exception must not unwind through the C library.
@@ -106,6 +145,7 @@ void TJPEGImage::AssignFrom(const TBitmap& source) {
 struct TCompressState {
     jpeg_compress_struct Info{};
     TErrorManager Err{};
+    TProgressHook Progress{};
     TMemoryDestination Dest{};
     std::vector<std::uint8_t> Row;
     TBitmap Working;
@@ -125,15 +165,25 @@ void TJPEGImage::Compress() {
     err.Pub.reset_error_mgr = ResetErrorManager;
     cinfo.err = &err.Pub;
 
+    if (OnProgress)
+        OnProgress(TProgressStage::psStarting, 0);
     if (setjmp(err.Jump) != 0) {
         // Back from a library error: the data stays empty.
         FData->Data.clear();
+        if (OnProgress)
+            OnProgress(TProgressStage::psEnding, 0);
+        if (err.HandlerError)
+            std::rethrow_exception(err.HandlerError);
         if (err.OutOfMemory)
             throw Exception("メモリストリームの拡大中にメモリが足りなくなりました");
         throw EJPEG(err.Code);
     }
 
     jpeg_CreateCompress(&cinfo, 62, sizeof(jpeg_compress_struct));
+    state->Progress.Pub.progress_monitor = ReportProgress;
+    state->Progress.Handler = &OnProgress;
+    state->Progress.Last = std::chrono::steady_clock::now();
+    cinfo.progress = &state->Progress.Pub;
 
     if (!FData->Data.empty())
         FData = std::make_shared<TJPEGData>();
@@ -144,8 +194,11 @@ void TJPEGImage::Compress() {
     dest.Target = &FData->Data;
     cinfo.dest = &dest.Pub;
 
-    if (!FBitmap || FBitmap->Width() == 0 || FBitmap->Height() == 0 || FBitmap->Empty())
+    if (!FBitmap || FBitmap->Width() == 0 || FBitmap->Height() == 0 || FBitmap->Empty()) {
+        if (OnProgress)
+            OnProgress(TProgressStage::psEnding, 100);
         return;
+    }
 
     cinfo.image_width = static_cast<JDIMENSION>(FBitmap->Width());
     cinfo.image_height = static_cast<JDIMENSION>(FBitmap->Height());
@@ -190,6 +243,8 @@ void TJPEGImage::Compress() {
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);
+    if (OnProgress)
+        OnProgress(TProgressStage::psEnding, 100);
 }
 
 void TJPEGImage::WriteToStream(TStream& stream) {

@@ -2,6 +2,7 @@
 // JPEG export through libjpeg: the picture is compressed on the first write
 // after AssignFrom and the finished byte stream is kept and copied out.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,10 @@ struct TJPEGDefaults {
 // What every new TJPEGImage starts from.
 extern TJPEGDefaults JPEGDefaults;
 
+enum class TProgressStage { psStarting, psRunning, psEnding };
+// Stage and percentage done; the program connects nothing to it.
+using TProgressEvent = std::function<void(TProgressStage stage, int percentDone)>;
+
 class TJPEGImage : public TGraphic {
 public:
     TJPEGImage();
@@ -52,6 +57,10 @@ public:
     int QualityPercent;
     bool GrayOutput;
     bool ProgressiveScans;
+    // A starting notice, at most one report every 500 ms with a changed
+    // percentage while compressing, and an ending notice with 100 (0 when
+    // compression failed). An exception it raises ends the compression.
+    TProgressEvent OnProgress;
 
 private:
     std::shared_ptr<TJPEGData> FData;

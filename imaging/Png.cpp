@@ -309,6 +309,10 @@ void TPNGObject::CheckWritable() const {
     const TChunkIHDR* header = Header();
     if (header == nullptr || header->Width == 0 || header->Height == 0 || header->Image.Empty())
         throw Exception("Cannot save an empty image (width or height is 0)");
+    // The rows are never written in Adam7 order, so an interlace byte of 1 would
+    // describe data the file does not hold.
+    if (InterlaceMode != 0)
+        throw Exception("Interlaced PNG writing is not supported");
 }
 
 void TPNGObject::WriteToStream(TStream& stream) {

@@ -85,7 +85,8 @@ public:
     void AssignFrom(const TBitmap& source) override;
     // Signature, then each chunk in list order. An empty picture is refused
     // with "Cannot save an empty image (width or height is 0)" before
-    // anything is written.
+    // anything is written, and so is InterlaceMode 1, which this writer does
+    // not produce.
     void WriteToStream(TStream& stream) override;
 
     std::uint8_t RowFilters = FilterBit(pfSub);

@@ -205,5 +205,35 @@ TEST(JpegWriter, LibraryErrorsAndWriteFailures) {
     EXPECT_THROW(small.WriteToFile("/nonexistent-sorvak-folder/a.jpg"), EFCreateError);
 }
 
+TEST(JpegWriter, ProgressNotices) {
+    struct Case {
+        const char* Name;
+        Picture Source;
+        int EndPercent;
+    };
+    const Case cases[] = {
+        {"compressed", RandomPicture(40, 30, 1), 100},
+        {"empty", Picture{}, 100},
+        {"library error", RandomPicture(1, 65536, 1), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<std::pair<TProgressStage, int>> notices;
+        TJPEGImage jpeg;
+        jpeg.OnProgress = [&](TProgressStage stage, int percent) {
+            notices.emplace_back(stage, percent);
+        };
+        jpeg.AssignFrom(*Load(c.Source));
+        TMemoryStream out;
+        try {
+            jpeg.WriteToStream(out);
+        } catch (const EJPEG&) {
+        }
+        ASSERT_GE(notices.size(), 2u);
+        EXPECT_EQ(notices.front(), std::make_pair(TProgressStage::psStarting, 0));
+        EXPECT_EQ(notices.back(), std::make_pair(TProgressStage::psEnding, c.EndPercent));
+    }
+}
+
 } // namespace
 } // namespace sorvak::test

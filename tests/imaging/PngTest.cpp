@@ -267,6 +267,12 @@ TEST(PngWriter, EmptyPicturesAreRefusedBeforeWriting) {
     TPNGObject never;
     CountingStream s;
     EXPECT_THROW(never.WriteToStream(s), Exception);
+    // Adam7 rows are not produced, so an interlaced header is refused too.
+    TPNGObject interlaced;
+    interlaced.InterlaceMode = 1;
+    interlaced.AssignFrom(*Load(RandomPicture(3, 3, 1)));
+    EXPECT_THROW(interlaced.WriteToStream(s), Exception);
+    EXPECT_EQ(s.Count, 0u);
 }
 
 TEST(PngWriter, WriteFailuresAreReported) {
