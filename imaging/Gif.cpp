@@ -248,6 +248,9 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
     FExtensions.SaveToStream(stream);
     if (Empty())
         return;
+    // Data() is open to callers; never let the encoder read past it.
+    if (FData.size() != static_cast<std::size_t>(FWidth) * FHeight)
+        throw Exception("Invalid image dimensions");
     const int mapBits = FColorMap.BitsPerPixel();
     if (FColorMap.Count() > 0)
         FFlags =

@@ -92,7 +92,7 @@ void TGIFEncoder::Compress(TStream& stream, int bitsPerPixel, int colorCount,
         throw Exception("Invalid bits per pixel");
     bitsPerPixel_ = std::max(bitsPerPixel, 2);
     // Values from 2^bits up are the control codes, never pixels.
-    colorCount_ = std::min(colorCount, 1 << bitsPerPixel_);
+    colorCount_ = std::clamp(colorCount, 0, 1 << bitsPerPixel_);
     pixels_ = pixels;
 
     const std::uint8_t minimumCodeSize = static_cast<std::uint8_t>(bitsPerPixel_);

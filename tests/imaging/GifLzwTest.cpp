@@ -157,6 +157,8 @@ TEST(GifLzw, ColourNotBelowTheCountFails) {
         {8, 200, {200}},        // first pixel
         {4, 10, {0, 1, 2, 10}}, // last pixel
         {2, 256, {0, 4}},       // above 2^bits: would be the clear code
+        {8, 0, {0}},            // no colours at all
+        {8, -5, {0}},           // a negative count is no count
     };
     for (const Case& c : cases) {
         try {

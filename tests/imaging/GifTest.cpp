@@ -209,6 +209,8 @@ TEST(Gif, PixelOutsideTheColourMapFails) {
     auto& frame = gif.Add(FrameWithColors(gif, 200, 4, 1));
     frame.Data() = {0, 199, 200, 1};
     ExpectMessage([&] { Save(gif); }, "Color not in color table");
+    frame.Data().pop_back(); // fewer pixels than the size asks for
+    ExpectMessage([&] { Save(gif); }, "Invalid image dimensions");
 }
 
 TEST(Gif, WebCubeLookup) {
