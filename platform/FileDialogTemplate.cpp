@@ -63,10 +63,34 @@ QSize TemplateWindow::minimumSizeHint() const {
 }
 
 void TemplateWindow::resizeEvent(QResizeEvent*) {
+    const QRect before = standard_->geometry();
     const QSize extra = Extra();
     const QRect& p = layout_.Placeholder;
     standard_->setGeometry(p.left(), p.top(), width() - p.left() - extra.width(),
                            height() - p.top() - extra.height());
+    const QRect after = standard_->geometry();
+    if (before == after || before.isEmpty())
+        return;
+    // Panes of the strip below follow the standard controls down and take
+    // the new width; panes of the column at the right follow them across and
+    // take the new height.
+    const int dx = after.width() - before.width();
+    const int dy = after.height() - before.height();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child == standard_ || child->isWindow())
+            continue;
+        QRect g = child->geometry();
+        if (extra.height() > 0 && g.top() >= before.bottom() + 1 - PaneOverlap) {
+            g.translate(0, dy);
+            g.setWidth(g.width() + dx);
+        } else if (extra.width() > 0 && g.left() >= before.right() + 1) {
+            g.translate(dx, 0);
+            g.setHeight(g.height() + dy);
+        } else {
+            continue;
+        }
+        child->setGeometry(g);
+    }
 }
 
 } // namespace sorvak::platform

@@ -9,6 +9,10 @@
 
 namespace sorvak::platform {
 
+// Room the standard controls keep free at their lower edge above a strip:
+// the panes of the text dialogs start this far above it.
+constexpr int PaneOverlap = 10;
+
 struct TemplateLayout {
     QSize Size;        // the whole template, in pixels
     QRect Placeholder; // the standard controls' item, in pixels
@@ -20,7 +24,8 @@ struct TemplateLayout {
 std::optional<TemplateLayout> LayoutOfTemplate(const std::string& name);
 
 // The placeholder takes the standard controls and grows with the window; the
-// rest of the template (a strip below or a column at the right) keeps its size.
+// rest of the template (a strip below or a column at the right) keeps its
+// size, and the panes put there follow the standard controls' edge.
 class TemplateWindow : public QWidget {
 public:
     TemplateWindow(QWidget* parent, QWidget* standard);

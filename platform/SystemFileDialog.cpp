@@ -46,10 +46,6 @@ TRect ToRect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-// Room the standard controls keep free at their lower edge: the panes of the
-// text dialogs start this far above it.
-constexpr int PaneOverlap = 10;
-
 } // namespace
 
 void InstallQtTranslations() {

@@ -365,6 +365,37 @@ TEST_F(SystemFileDialogTest, SelectionAndFolderChangesAreReported) {
     EXPECT_FALSE(dialog.Execute());
 }
 
+TEST_F(SystemFileDialogTest, PanesFollowTheStandardControlsWhenResized) {
+    for (bool picture : {false, true}) {
+        SCOPED_TRACE(picture);
+        TTextSaveDialog text(&service);
+        TSavePictureDialog pictures(&service);
+        TOpenDialog& dialog = picture ? static_cast<TOpenDialog&>(pictures) : text;
+        Configure(dialog, TextFilter, 1);
+        WhenShown([&](SystemFileDialog& d) {
+            // A pane laid out as the dialog classes do it.
+            const TRect s = dialog.StandardArea();
+            const QRect client = d.TemplateArea()->rect();
+            auto* pane = new QWidget(d.TemplateArea());
+            pane->setGeometry(picture ? QRect(QPoint(s.Right, 4), client.bottomRight())
+                                      : QRect(QPoint(0, s.Height() - 10), client.bottomRight()));
+            d.resize(d.size() + QSize(40, 30));
+            QApplication::processEvents();
+            const TRect grown = dialog.StandardArea();
+            EXPECT_EQ(grown.Width(), s.Width() + 40);
+            EXPECT_EQ(grown.Height(), s.Height() + 30);
+            if (picture)
+                EXPECT_EQ(pane->geometry(),
+                          QRect(QPoint(grown.Right, 4), d.TemplateArea()->rect().bottomRight()));
+            else
+                EXPECT_EQ(pane->geometry(), QRect(QPoint(0, grown.Height() - 10),
+                                                  d.TemplateArea()->rect().bottomRight()));
+            d.reject();
+        });
+        EXPECT_FALSE(dialog.Execute());
+    }
+}
+
 TEST_F(SystemFileDialogTest, PathTooLongForTheBufferIsRefusedNotCut) {
     QString deep = Dir();
     while (deep.toUtf8().size() < 270)
