@@ -155,7 +155,7 @@ void TGIFSubImage::Clear() {
     FWidth = FHeight = 0;
 }
 
-void TGIFSubImage::SetSize(int width, int height) {
+void TGIFSubImage::SetDimensions(int width, int height) {
     CheckFits(FLeft, width);
     CheckFits(FTop, height);
     FWidth = static_cast<std::uint16_t>(width);
@@ -165,6 +165,10 @@ void TGIFSubImage::SetSize(int width, int height) {
         header.Width = std::max<std::uint16_t>(header.Width, FLeft + FWidth);
         header.Height = std::max<std::uint16_t>(header.Height, FTop + FHeight);
     }
+}
+
+void TGIFSubImage::SetSize(int width, int height) {
+    SetDimensions(width, height);
     FData.clear();
     AllocatePixels(FData, static_cast<std::size_t>(FWidth) * FHeight);
 }
@@ -206,13 +210,7 @@ void TGIFSubImage::AssignFrom(const TBitmap& source) {
                      image ? image->DitherKind : DitherOff, image ? image->ReduceBits : 8, nullptr);
     // The reduced indices become the pixel buffer as they are; sizing first
     // would hold a second picture-sized buffer for nothing.
-    FWidth = static_cast<std::uint16_t>(width);
-    FHeight = static_cast<std::uint16_t>(height);
-    if (TGIFImage* owner = Image()) {
-        TGIFHeader& header = owner->Header();
-        header.Width = std::max<std::uint16_t>(header.Width, FLeft + FWidth);
-        header.Height = std::max<std::uint16_t>(header.Height, FTop + FHeight);
-    }
+    SetDimensions(width, height);
     ImportReduced(dib);
     Progress(psEnding, 100);
 }

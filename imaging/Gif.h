@@ -160,6 +160,8 @@ public:
     const std::vector<std::uint8_t>& Data() const { return FData; }
 
 private:
+    // Size and the image's logical screen, without touching the pixels.
+    void SetDimensions(int width, int height);
     void ImportReduced(TGIFDib& dib);
     void Progress(int stage, int percent);
 

@@ -19,14 +19,14 @@ constexpr int kLastCode = 4094;
 } // namespace
 
 void THashTable::Clear() {
-    std::memset(cells_.data(), 0xFF, sizeof(cells_));
+    std::memset(FCells.data(), 0xFF, sizeof(FCells));
 }
 
 bool THashTable::Insert(std::uint32_t key, int code) {
     int h = Hash(key);
     for (int probes = 0; probes < kSize; ++probes) {
-        if ((cells_[h] & 0xFFFFF000u) == 0xFFFFF000u) {
-            cells_[h] = (key << 12) | (static_cast<std::uint32_t>(code) & 0xFFFu);
+        if ((FCells[h] & 0xFFFFF000u) == 0xFFFFF000u) {
+            FCells[h] = (key << 12) | (static_cast<std::uint32_t>(code) & 0xFFFu);
             return true;
         }
         h = Step(h);
@@ -47,11 +47,11 @@ std::int64_t TGIFStream::Seek(std::int64_t, int) {
 }
 
 TGIFWriter::~TGIFWriter() {
-    if (pending_)
+    if (FPending)
         CloseBlock();
-    if (block_ > 0) {
+    if (FBlock > 0) {
         try {
-            target_.Write(buffer_.data(), block_);
+            FTarget.Write(FBuffer.data(), FBlock);
         } catch (...) {
             // Already failing; the first failure is the one reported.
         }
@@ -65,24 +65,24 @@ void TGIFWriter::Write(const void* data, std::size_t n) {
 }
 
 void TGIFWriter::CloseBlock() {
-    buffer_[block_] = static_cast<std::uint8_t>(fill_ - 1);
-    block_ += fill_;
-    fill_ = 1;
-    pending_ = false;
-    if (block_ + 256 > buffer_.size())
+    FBuffer[FBlock] = static_cast<std::uint8_t>(FFill - 1);
+    FBlock += FFill;
+    FFill = 1;
+    FPending = false;
+    if (FBlock + 256 > FBuffer.size())
         Flush();
 }
 
 void TGIFWriter::Flush() {
-    const std::size_t size = block_;
-    block_ = 0;
-    target_.WriteBuffer(buffer_.data(), size);
+    const std::size_t size = FBlock;
+    FBlock = 0;
+    FTarget.WriteBuffer(FBuffer.data(), size);
 }
 
 void TGIFWriter::Finish() {
-    if (pending_)
+    if (FPending)
         CloseBlock();
-    if (block_ > 0)
+    if (FBlock > 0)
         Flush();
 }
 
@@ -90,38 +90,38 @@ void TGIFEncoder::Compress(TStream& stream, int bitsPerPixel, int colorCount,
                            const std::uint8_t* pixels, int width, int height) {
     if (bitsPerPixel < 0 || bitsPerPixel > 8)
         throw Exception("Invalid bits per pixel");
-    bitsPerPixel_ = std::max(bitsPerPixel, 2);
+    FBitsPerPixel = std::max(bitsPerPixel, 2);
     // Values from 2^bits up are the control codes, never pixels.
-    colorCount_ = std::clamp(colorCount, 0, 1 << bitsPerPixel_);
-    pixels_ = pixels;
+    FColorCount = std::clamp(colorCount, 0, 1 << FBitsPerPixel);
+    FPixels = pixels;
 
-    const std::uint8_t minimumCodeSize = static_cast<std::uint8_t>(bitsPerPixel_);
+    const std::uint8_t minimumCodeSize = static_cast<std::uint8_t>(FBitsPerPixel);
     stream.WriteBuffer(&minimumCodeSize, 1);
 
-    initialBits_ = bitsPerPixel_ + 1;
-    bits_ = initialBits_;
-    maxCode_ = (1 << bits_) - 1;
-    clearCode_ = 1 << bitsPerPixel_;
-    eofCode_ = clearCode_ + 1;
-    firstFree_ = clearCode_ + 2;
-    nextCode_ = firstFree_;
-    clearPending_ = false;
-    accumulator_ = 0;
-    bitCount_ = 0;
-    pixelCount_ = width > 0 && height > 0
+    FInitialBits = FBitsPerPixel + 1;
+    FBits = FInitialBits;
+    FMaxCode = (1 << FBits) - 1;
+    FClearCode = 1 << FBitsPerPixel;
+    FEofCode = FClearCode + 1;
+    FFirstFree = FClearCode + 2;
+    FNextCode = FFirstFree;
+    FClearPending = false;
+    FAccumulator = 0;
+    FBitCount = 0;
+    FPixelCount = width > 0 && height > 0
                       ? static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height)
                       : 0;
 
     {
         TGIFWriter writer(stream);
-        writer_ = &writer;
+        FWriter = &writer;
         struct Detach {
             TGIFWriter*& w;
             ~Detach() { w = nullptr; }
-        } detach{writer_};
-        if (pixels_ != nullptr && pixelCount_ > 0)
+        } detach{FWriter};
+        if (FPixels != nullptr && FPixelCount > 0)
             CompressBody();
-        Output(eofCode_);
+        Output(FEofCode);
         writer.Finish();
     }
 
@@ -131,55 +131,55 @@ void TGIFEncoder::Compress(TStream& stream, int bitsPerPixel, int colorCount,
 
 void TGIFEncoder::Output(int code) {
     const auto value = static_cast<std::uint32_t>(code);
-    if (bitCount_ == 0)
-        accumulator_ = value;
+    if (FBitCount == 0)
+        FAccumulator = value;
     else
-        accumulator_ = (value << bitCount_) | (accumulator_ & kMask[bitCount_]);
-    bitCount_ += bits_;
-    while (bitCount_ >= 8) {
-        writer_->WriteByte(static_cast<std::uint8_t>(accumulator_));
-        accumulator_ >>= 8;
-        bitCount_ -= 8;
+        FAccumulator = (value << FBitCount) | (FAccumulator & kMask[FBitCount]);
+    FBitCount += FBits;
+    while (FBitCount >= 8) {
+        FWriter->WriteByte(static_cast<std::uint8_t>(FAccumulator));
+        FAccumulator >>= 8;
+        FBitCount -= 8;
     }
-    if (code == eofCode_) {
+    if (code == FEofCode) {
         // The unused high bits of the last byte stay 0.
-        while (bitCount_ > 0) {
-            writer_->WriteByte(static_cast<std::uint8_t>(accumulator_));
-            accumulator_ >>= 8;
-            bitCount_ -= 8;
+        while (FBitCount > 0) {
+            FWriter->WriteByte(static_cast<std::uint8_t>(FAccumulator));
+            FAccumulator >>= 8;
+            FBitCount -= 8;
         }
-        bitCount_ = 0;
+        FBitCount = 0;
     }
 }
 
 void TGIFEncoder::CheckColor(unsigned value) const {
-    if (value >= static_cast<unsigned>(colorCount_))
+    if (value >= static_cast<unsigned>(FColorCount))
         throw Exception("Color not in color table");
 }
 
 void TLZWEncoder::Output(int code) {
     TGIFEncoder::Output(code);
-    if (clearPending_) {
-        bits_ = initialBits_;
-        maxCode_ = (1 << bits_) - 1;
-        clearPending_ = false;
-    } else if (nextCode_ > maxCode_) {
-        ++bits_;
+    if (FClearPending) {
+        FBits = FInitialBits;
+        FMaxCode = (1 << FBits) - 1;
+        FClearPending = false;
+    } else if (FNextCode > FMaxCode) {
+        ++FBits;
         // 4096 can never be exceeded, so the width stops at 12.
-        maxCode_ = bits_ == 12 ? 4096 : (1 << bits_) - 1;
+        FMaxCode = FBits == 12 ? 4096 : (1 << FBits) - 1;
     }
 }
 
 void TLZWEncoder::Clear() {
-    clearPending_ = true;
-    Output(clearCode_);
-    clearTable_();
-    nextCode_ = firstFree_;
+    FClearPending = true;
+    Output(FClearCode);
+    FClearTable();
+    FNextCode = FFirstFree;
 }
 
 void TWideHashTable::Clear() {
-    std::memset(cells_.data(), 0xFF, sizeof(cells_));
-    std::memset(recent_.data(), 0xFF, sizeof(recent_));
+    std::memset(FCells.data(), 0xFF, sizeof(FCells));
+    std::memset(FRecent.data(), 0xFF, sizeof(FRecent));
 }
 
 // Remembers, per prefix code, the code reached after the next two and the
@@ -201,18 +201,18 @@ void TLZWEncoder::CompressBody() {
     struct Release {
         std::function<void()>& f;
         ~Release() { f = nullptr; }
-    } release{clearTable_};
+    } release{FClearTable};
     auto cache = std::make_unique<TStringCache>();
-    if (tableChoice_ == TTable::Auto && bitsPerPixel_ == 8) {
+    if (FTableChoice == TTable::Auto && FBitsPerPixel == 8) {
         auto table = std::make_unique<TWideHashTable>();
-        clearTable_ = [&] {
+        FClearTable = [&] {
             table->Clear();
             cache->Clear();
         };
         Encode(*table, *cache);
     } else {
         auto table = std::make_unique<THashTable>();
-        clearTable_ = [&] {
+        FClearTable = [&] {
             table->Clear();
             cache->Clear();
         };
@@ -222,12 +222,12 @@ void TLZWEncoder::CompressBody() {
 
 template <typename Table> void TLZWEncoder::Encode(Table& table, TStringCache& cache) {
     Clear();
-    const std::uint8_t* in = pixels_;
-    const std::uint8_t* const end = pixels_ + pixelCount_;
+    const std::uint8_t* in = FPixels;
+    const std::uint8_t* const end = FPixels + FPixelCount;
     unsigned prefix = *in++;
     CheckColor(prefix);
     // With 256 colours every byte is a valid index.
-    const unsigned colorCount = colorCount_ >= 256 ? 256 : static_cast<unsigned>(colorCount_);
+    const unsigned colorCount = FColorCount >= 256 ? 256 : static_cast<unsigned>(FColorCount);
     // The last found single step and the last pair step, to fill the cache.
     int singleFrom = -1, pairFrom = -1;
     unsigned singlePixel = 0, pairPixels = 0;
@@ -279,23 +279,23 @@ template <typename Table> void TLZWEncoder::Encode(Table& table, TStringCache& c
         Output(static_cast<int>(prefix));
         prefix = pixel;
         // A probe chain without a free cell counts as a full table.
-        if (nextCode_ > kLastCode || !table.Insert(key, nextCode_))
+        if (FNextCode > kLastCode || !table.Insert(key, FNextCode))
             Clear();
         else
-            ++nextCode_;
+            ++FNextCode;
     }
     Output(static_cast<int>(prefix));
 }
 
 void TRLEEncoder::Clear() {
-    Output(clearCode_);
-    codesSinceClear_ = 0;
+    Output(FClearCode);
+    FCodesSinceClear = 0;
 }
 
 void TRLEEncoder::CompressBody() {
     Clear();
-    const std::uint8_t* in = pixels_;
-    const std::uint8_t* const end = pixels_ + pixelCount_;
+    const std::uint8_t* in = FPixels;
+    const std::uint8_t* const end = FPixels + FPixelCount;
     while (in != end) {
         const unsigned pixel = *in;
         CheckColor(pixel);
@@ -310,19 +310,19 @@ void TRLEEncoder::CompressBody() {
 void TRLEEncoder::EncodeRun(int pixel, std::uint64_t length) {
     // A decoder adds one entry per code after a clear; stopping at clear - 2
     // codes keeps its next code below 2^width, so the width stays fixed.
-    const int limit = clearCode_ - 2;
+    const int limit = FClearCode - 2;
     auto emit = [this](int code) {
         Output(code);
-        ++codesSinceClear_;
+        ++FCodesSinceClear;
     };
-    if (codesSinceClear_ > 0)
+    if (FCodesSinceClear > 0)
         Clear();
     // known: length of the longest run string p^known the decoder holds;
     // code firstFree + k - 2 stands for p^k while the run keeps growing.
     std::uint64_t known = 0;
     bool growing = true;
     while (length > 0) {
-        if (codesSinceClear_ >= limit) {
+        if (FCodesSinceClear >= limit) {
             Clear();
             known = 0;
             growing = true;
@@ -333,14 +333,14 @@ void TRLEEncoder::EncodeRun(int pixel, std::uint64_t length) {
             length -= 1;
         } else if (growing && length >= known + 1) {
             // The code the decoder is about to define: previous string + p.
-            emit(firstFree_ + static_cast<int>(known) - 1);
+            emit(FFirstFree + static_cast<int>(known) - 1);
             ++known;
             length -= known;
         } else {
             // Tail: reuse the longest known string that fits.
             growing = false;
             const std::uint64_t m = std::min(known, length);
-            emit(m == 1 ? pixel : firstFree_ + static_cast<int>(m) - 2);
+            emit(m == 1 ? pixel : FFirstFree + static_cast<int>(m) - 2);
             length -= m;
         }
     }

@@ -24,12 +24,13 @@ public:
     // cell (the secondary step only visits half the cells), so the caller can
     // treat the table as full.
     bool Insert(std::uint32_t key, int code);
-    // The code stored under key, or -1.
+    // The code stored under key, or -1. A chain is a cycle of cells, so after
+    // kSize steps every cell it can reach has been seen.
     int Lookup(std::uint32_t key) const {
         const std::uint32_t tag = key << 12;
         int h = Hash(key);
         for (int probes = 0; probes < kSize; ++probes) {
-            const std::uint32_t cell = cells_[h];
+            const std::uint32_t cell = FCells[h];
             if ((cell & 0xFFFFF000u) == 0xFFFFF000u)
                 return -1;
             if ((cell & 0xFFFFF000u) == tag)
@@ -47,7 +48,7 @@ public:
     }
 
 private:
-    std::array<std::uint32_t, kSize> cells_;
+    std::array<std::uint32_t, kSize> FCells;
 };
 
 // A string table with identical results for up to 4089 entries, sparse
@@ -64,18 +65,18 @@ public:
     bool Insert(std::uint32_t key, int code) {
         const std::uint32_t entry = (key << 12) | (static_cast<std::uint32_t>(code) & 0xFFFu);
         unsigned h = Hash(key);
-        while (cells_[h] != kEmpty)
+        while (FCells[h] != kEmpty)
             h = (h + 1) & (kSize - 1);
-        cells_[h] = entry;
-        recent_[key >> 8] = entry;
+        FCells[h] = entry;
+        FRecent[key >> 8] = entry;
         return true;
     }
     int Lookup(std::uint32_t key) {
-        std::uint32_t& recent = recent_[key >> 8];
+        std::uint32_t& recent = FRecent[key >> 8];
         if ((recent >> 12) == key)
             return static_cast<int>(recent & 0xFFFu);
         for (unsigned h = Hash(key);; h = (h + 1) & (kSize - 1)) {
-            const std::uint32_t cell = cells_[h];
+            const std::uint32_t cell = FCells[h];
             if ((cell >> 12) == key) {
                 recent = cell;
                 return static_cast<int>(cell & 0xFFFu);
@@ -89,8 +90,8 @@ private:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
     static unsigned Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kBits); }
 
-    std::array<std::uint32_t, kSize> cells_;
-    std::array<std::uint32_t, 4096> recent_; // indexed by prefix code
+    std::array<std::uint32_t, kSize> FCells;
+    std::array<std::uint32_t, 4096> FRecent; // indexed by prefix code
 };
 
 // Byte stream that refuses every operation it does not implement.
@@ -107,7 +108,7 @@ public:
 // is not asked for one write per block.
 class TGIFWriter : public TGIFStream {
 public:
-    explicit TGIFWriter(TStream& target) : target_(target) {}
+    explicit TGIFWriter(TStream& target) : FTarget(target) {}
     // Writes what is buffered, ignoring stream errors (it runs while a
     // failure unwinds); call Finish() on the normal path to see them.
     ~TGIFWriter() override;
@@ -116,9 +117,9 @@ public:
 
     void Write(const void* data, std::size_t n) override;
     void WriteByte(std::uint8_t b) {
-        buffer_[block_ + fill_++] = b;
-        pending_ = true;
-        if (fill_ == 256)
+        FBuffer[FBlock + FFill++] = b;
+        FPending = true;
+        if (FFill == 256)
             CloseBlock();
     }
     // Writes the last partial block, if any, and everything buffered.
@@ -130,11 +131,11 @@ private:
     void CloseBlock();
     void Flush();
 
-    TStream& target_;
-    std::array<std::uint8_t, 256 * kBlocks> buffer_{};
-    std::size_t block_ = 0; // start of the block being filled
-    std::size_t fill_ = 1;  // its length byte is at block_, data from block_ + 1
-    bool pending_ = false;
+    TStream& FTarget;
+    std::array<std::uint8_t, 256 * kBlocks> FBuffer{};
+    std::size_t FBlock = 0; // start of the block being filled
+    std::size_t FFill = 1;  // its length byte is at FBlock, data from FBlock + 1
+    bool FPending = false;
 };
 
 class TGIFEncoder {
@@ -152,21 +153,21 @@ protected:
 
     void CheckColor(unsigned value) const;
 
-    int bitsPerPixel_ = 0;
-    int colorCount_ = 0;
-    int initialBits_ = 0;
-    int bits_ = 0;
-    int maxCode_ = 0;
-    int clearCode_ = 0;
-    int eofCode_ = 0;
-    int firstFree_ = 0;
-    int nextCode_ = 0;
-    bool clearPending_ = false;
-    std::uint32_t accumulator_ = 0;
-    int bitCount_ = 0;
-    std::uint64_t pixelCount_ = 0;
-    const std::uint8_t* pixels_ = nullptr;
-    TGIFWriter* writer_ = nullptr;
+    int FBitsPerPixel = 0;
+    int FColorCount = 0;
+    int FInitialBits = 0;
+    int FBits = 0;
+    int FMaxCode = 0;
+    int FClearCode = 0;
+    int FEofCode = 0;
+    int FFirstFree = 0;
+    int FNextCode = 0;
+    bool FClearPending = false;
+    std::uint32_t FAccumulator = 0;
+    int FBitCount = 0;
+    std::uint64_t FPixelCount = 0;
+    const std::uint8_t* FPixels = nullptr;
+    TGIFWriter* FWriter = nullptr;
 };
 
 class TLZWEncoder final : public TGIFEncoder {
@@ -176,7 +177,7 @@ public:
     // cells), so a sparser table gives the same codes faster; below 8 bits
     // the 8009-cell table decides when a full chain forces a clear.
     enum class TTable { Auto, Compact };
-    explicit TLZWEncoder(TTable table = TTable::Auto) : tableChoice_(table) {}
+    explicit TLZWEncoder(TTable table = TTable::Auto) : FTableChoice(table) {}
 
 protected:
     void Output(int code) override;
@@ -187,8 +188,8 @@ private:
     struct TStringCache;
     template <typename Table> void Encode(Table& table, TStringCache& cache);
 
-    TTable tableChoice_;
-    std::function<void()> clearTable_;
+    TTable FTableChoice;
+    std::function<void()> FClearTable;
 };
 
 // Encodes runs with the strings a decoder builds for itself from a repeated
@@ -202,7 +203,7 @@ protected:
 private:
     void EncodeRun(int pixel, std::uint64_t length);
 
-    int codesSinceClear_ = 0;
+    int FCodesSinceClear = 0;
 };
 
 } // namespace sorvak
