@@ -389,39 +389,69 @@ TEST(Gif, NearestColourLookupPrefersExactAndLowestEntries) {
 }
 
 TEST(Gif, DirectWebCubeRowsMatchTheAlternatingScan) {
-    // The reduction maps cube rows in one pass; walking them through the scan
-    // engine, right to left on every second row, must give the same indices.
-    const int width = 29, height = 6;
+    // The reduction maps cube rows in one pass (16 pixels at a time for 4-byte
+    // pixels); walking them through the scan engine, right to left on every
+    // second row, must give the same indices, and the fourth byte of a pixel
+    // must play no part. Channel sweeps cover every threshold.
+    const int width = 61, height = 8;
     std::mt19937 random(9);
     Bytes source(width * height * 3);
-    for (auto& b : source)
-        b = std::uint8_t(random());
-    TGIFRowSource rows;
-    rows.Width = width;
-    rows.Height = height;
-    rows.BytesPerPixel = 3;
-    rows.ReadRow = [&](int y, std::uint8_t* row) -> const std::uint8_t* {
-        std::copy_n(source.begin() + y * width * 3, width * 3, row);
-        return row;
-    };
-    const TGIFDib dib = ReduceColors(rows, ReduceWebCube, DitherOff, 8, nullptr);
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = i < 256 * 3 ? std::uint8_t(i / 3 + (i % 3) * 85) : std::uint8_t(random());
+    for (int bytesPerPixel : {3, 4}) {
+        TGIFRowSource rows;
+        rows.Width = width;
+        rows.Height = height;
+        rows.BytesPerPixel = bytesPerPixel;
+        rows.ReadRow = [&](int y, std::uint8_t* row) -> const std::uint8_t* {
+            for (int x = 0; x < width; ++x) {
+                std::copy_n(source.begin() + (y * width + x) * 3, 3, row + x * bytesPerPixel);
+                if (bytesPerPixel == 4)
+                    row[x * 4 + 3] = std::uint8_t(random());
+            }
+            return row;
+        };
+        const TGIFDib dib = ReduceColors(rows, ReduceWebCube, DitherOff, 8, nullptr);
 
-    TNetscapeColorLookup lookup;
-    TDitherEngine engine(width, lookup);
-    std::vector<int> columns;
-    for (int y = 0; y < height; ++y) {
-        for (int x = engine.Column(); x >= 0 && x < width; x = engine.Column()) {
-            columns.push_back(x);
-            const std::uint8_t* p = source.data() + (y * width + x) * 3;
-            std::uint8_t r = p[2], g = p[1], b = p[0];
-            ASSERT_EQ(dib.Pixels[y * width + x], engine.Dither(r, g, b)) << x << "," << y;
+        TNetscapeColorLookup lookup;
+        TDitherEngine engine(width, lookup);
+        std::vector<int> columns;
+        for (int y = 0; y < height; ++y) {
+            for (int x = engine.Column(); x >= 0 && x < width; x = engine.Column()) {
+                columns.push_back(x);
+                const std::uint8_t* p = source.data() + (y * width + x) * 3;
+                std::uint8_t r = p[2], g = p[1], b = p[0];
+                ASSERT_EQ(dib.Pixels[y * width + x], engine.Dither(r, g, b))
+                    << x << "," << y << " at " << bytesPerPixel << " bytes";
+            }
+            engine.NextLine();
         }
-        engine.NextLine();
+        ASSERT_EQ(columns.size(), std::size_t(width * height));
+        EXPECT_EQ(columns[width - 1], width - 1);
+        EXPECT_EQ(columns[width], width - 1); // the second row runs right to left
+        EXPECT_EQ(columns[2 * width], 0);
     }
-    ASSERT_EQ(columns.size(), std::size_t(width * height));
-    EXPECT_EQ(columns[width - 1], width - 1);
-    EXPECT_EQ(columns[width], width - 1); // the second row runs right to left
-    EXPECT_EQ(columns[2 * width], 0);
+}
+
+TEST(Gif, OctreeKeepsFewColoursExactly) {
+    // Distinct in their top five bits per channel, so the lookup's cache
+    // cannot merge them.
+    const std::vector<Rgb> colors = {
+        {0, 0, 0}, {255, 0, 0}, {10, 200, 30}, {10, 200, 60}, {128, 128, 128}};
+    TBitmap bitmap;
+    Load(bitmap, 17, 9, 32, [&](int x, int y) { return colors[(x * 3 + y) % colors.size()]; });
+    TGIFImage gif;
+    gif.ReduceMethod = ReduceOctree;
+    gif.AssignFrom(bitmap);
+    const auto decoded = test::DecodeGif(Save(gif));
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 17; ++x) {
+            const int i = decoded.pixels[y * 17 + x];
+            const Rgb expected = colors[(x * 3 + y) % colors.size()];
+            ASSERT_EQ(decoded.palette[i * 3], expected.r) << x << "," << y;
+            ASSERT_EQ(decoded.palette[i * 3 + 1], expected.g) << x << "," << y;
+            ASSERT_EQ(decoded.palette[i * 3 + 2], expected.b) << x << "," << y;
+        }
 }
 
 TEST(Gif, ReductionWithoutPaletteOrColours) {
