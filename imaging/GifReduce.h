@@ -66,8 +66,9 @@ private:
     std::vector<std::int16_t> FCache;
 };
 
-// The 6×6×6 web colour cube: channel c becomes (c + 3) div 51, which is not
-// the nearest level (that would be + 25); kept so files match earlier output.
+// The 6×6×6 web colour cube: channel c becomes (c + 3) div 51. That is not
+// the nearest level (that would be + 25), but it is the mapping GIF files
+// from this program carry, so it must not be "improved".
 class TNetscapeColorLookup final : public TColorLookup {
 public:
     TNetscapeColorLookup();
