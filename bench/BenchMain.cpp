@@ -108,6 +108,14 @@ int main(int argc, char** argv) {
     if (writers.empty())
         return Usage();
 
+    if (!outDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(outDir, error);
+        if (error) {
+            std::fprintf(stderr, "%s: %s\n", outDir.c_str(), error.message().c_str());
+            return 1;
+        }
+    }
     // Files of the timed runs go to a scratch folder unless --out names one.
     char scratchTemplate[] = "/tmp/sorvak-bench-XXXXXX";
     if (mkdtemp(scratchTemplate) == nullptr) {
