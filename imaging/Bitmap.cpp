@@ -102,6 +102,8 @@ void TBitmap::LoadClipboardBitmap(unsigned format, DeviceBitmap* data,
         throw Exception("ビットマップイメージが不正です");
     const std::int64_t width = data->Width;
     const std::int64_t height = std::abs(static_cast<std::int64_t>(data->Height));
+    if (height > std::numeric_limits<std::int32_t>::max())
+        throw Exception("ビットマップイメージが不正です");
 
     auto image = std::make_shared<TBitmapImage>();
     image->Width = static_cast<std::int32_t>(width);

@@ -255,6 +255,7 @@ TEST(Bitmap, LoadRejectsWhatItCannotUse) {
         {"16 bits", 2, 2, 16, 16},
         {"short rows", 3, 3, 32, 35},
         {"huge and short", 0x7FFFFFFF, 0x7FFFFFFF, 32, 64},
+        {"height without absolute value", 1, INT32_MIN, 32, 64},
     };
     for (const Bad& c : bad) {
         SCOPED_TRACE(c.Name);
