@@ -170,15 +170,21 @@ void TChunkIDAT::SaveToStream(TStream& stream) {
     };
     auto feed = [&](const std::uint8_t* data, std::size_t size) {
         z.next_in = const_cast<Bytef*>(data);
-        z.avail_in = static_cast<uInt>(size);
+        // zlib counts input in 32 bits; a longer row goes in parts.
+        std::size_t left = size;
         do {
-            const int rc = deflate(&z, Z_NO_FLUSH);
-            if (rc != Z_OK && rc != Z_BUF_ERROR)
-                deflater.Fail(rc);
-            if (rc == Z_BUF_ERROR && z.avail_out != 0)
-                deflater.Fail(rc);
-            flushFull();
-        } while (z.avail_in != 0);
+            const std::size_t part = std::min<std::size_t>(left, 1u << 30);
+            z.avail_in = static_cast<uInt>(part);
+            left -= part;
+            do {
+                const int rc = deflate(&z, Z_NO_FLUSH);
+                if (rc != Z_OK && rc != Z_BUF_ERROR)
+                    deflater.Fail(rc);
+                if (rc == Z_BUF_ERROR && z.avail_out != 0)
+                    deflater.Fail(rc);
+                flushFull();
+            } while (z.avail_in != 0);
+        } while (left != 0);
     };
 
     for (std::uint32_t y = 0; y < header.Height; ++y) {
