@@ -40,6 +40,21 @@ TEST(LargePicture, TwentyThousandSquaredMonochrome) {
     EXPECT_EQ(jpeg.Data().Width, side);
     EXPECT_EQ(jpegOut.Count, jpeg.Data().Data.size());
 
+    // A progress handler that gives up ends the compression from inside the
+    // library: its exception arrives, and no data is kept.
+    TJPEGImage stopped;
+    int running = 0;
+    stopped.OnProgress = [&](TProgressStage stage, int) {
+        if (stage == TProgressStage::psRunning && ++running == 1)
+            throw EAbort();
+    };
+    stopped.AssignFrom(*bitmap);
+    CountingStream none;
+    EXPECT_THROW(stopped.WriteToStream(none), EAbort);
+    EXPECT_EQ(running, 1);
+    EXPECT_EQ(none.Count, 0u);
+    EXPECT_TRUE(stopped.Data().Data.empty());
+
     // A 24-bit copy alone would be 1144 MiB; the compressed JPEG is held in memory.
     const long grown = PeakMiB() - base;
     EXPECT_LT(grown, 64 + static_cast<long>(jpegOut.Count / (1024 * 1024)) * 2) << grown << " MiB";
