@@ -173,9 +173,9 @@ void TGIFSubImage::SetSize(int width, int height) {
     AllocatePixels(FData, static_cast<std::size_t>(FWidth) * FHeight);
 }
 
-void TGIFSubImage::Progress(int stage, int percent) {
+void TGIFSubImage::Progress(TProgressStage stage, int percent) {
     if (TGIFImage* image = Image())
-        image->Progress(static_cast<TProgressStage>(stage), percent, "Converting...");
+        image->Progress(stage, percent, "Converting...");
 }
 
 void TGIFSubImage::AssignFrom(const TBitmap& source) {
@@ -186,7 +186,7 @@ void TGIFSubImage::AssignFrom(const TBitmap& source) {
     CheckFits(FLeft, width);
     CheckFits(FTop, height);
 
-    Progress(psStarting, 0);
+    Progress(TProgressStage::psStarting, 0);
     // Every pixel format of the clipboard bitmap goes through the reduction;
     // its 32-bit rows carry the same colours as 24-bit ones.
     TGIFRowSource rows;
@@ -198,7 +198,7 @@ void TGIFSubImage::AssignFrom(const TBitmap& source) {
         source.Depth() == 32 && source.Bits().size() >= TBitmap::RowStride(width, 32) * height;
     rows.ReadRow = [&](int y, std::uint8_t* buffer) -> const std::uint8_t* {
         if (y % 32 == 0)
-            Progress(psRunning, static_cast<int>(static_cast<long long>(y) * 100 / height));
+            Progress(TProgressStage::psRunning, static_cast<int>(static_cast<long long>(y) * 100 / height));
         if (direct)
             return source.Bits().data() + TBitmap::RowStride(width, 32) * (height - 1 - y);
         source.ReadRow(y, 32, buffer);
@@ -212,7 +212,7 @@ void TGIFSubImage::AssignFrom(const TBitmap& source) {
     // would hold a second picture-sized buffer for nothing.
     SetDimensions(width, height);
     ImportReduced(dib);
-    Progress(psEnding, 100);
+    Progress(TProgressStage::psEnding, 100);
 }
 
 void TGIFSubImage::ImportReduced(TGIFDib& dib) {
@@ -332,20 +332,20 @@ int TGIFImage::BitsPerPixel() const {
 }
 
 void TGIFImage::WriteToStream(TStream& stream) {
-    Progress(psStarting, 0, "Saving...");
+    Progress(TProgressStage::psStarting, 0, "Saving...");
     try {
         FHeader.SaveToStream(stream);
         const int count = FImages.Count();
         for (int i = 0; i < count; ++i) {
             FImages[i].SaveToStream(stream);
-            Progress(psRunning, ((i + 1) * 100 + count / 2) / count, "Saving...");
+            Progress(TProgressStage::psRunning, ((i + 1) * 100 + count / 2) / count, "Saving...");
         }
         TGIFTrailer(this).SaveToStream(stream);
     } catch (...) {
-        Progress(psEnding, 0, "Saving...");
+        Progress(TProgressStage::psEnding, 0, "Saving...");
         throw;
     }
-    Progress(psEnding, 100, "Saving...");
+    Progress(TProgressStage::psEnding, 100, "Saving...");
 }
 
 } // namespace sorvak

@@ -163,7 +163,7 @@ private:
     // Size and the image's logical screen, without touching the pixels.
     void SetDimensions(int width, int height);
     void ImportReduced(TGIFDib& dib);
-    void Progress(int stage, int percent);
+    void Progress(TProgressStage stage, int percent);
 
     std::uint16_t FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     std::uint8_t FFlags = 0;
@@ -178,7 +178,6 @@ public:
     void SaveToStream(TStream& stream) override;
 };
 
-enum TProgressStage : int { psStarting = 0, psRunning = 1, psEnding = 2 };
 
 enum TGIFPackMethod : int { PackLZW = 0, PackRLE = 1 };
 

@@ -10,6 +10,9 @@ namespace sorvak {
 
 class TBitmap;
 
+// Stages of the progress notices that the writers give.
+enum class TProgressStage { psStarting, psRunning, psEnding };
+
 class TGraphic {
 public:
     virtual ~TGraphic() = default;

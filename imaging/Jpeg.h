@@ -39,7 +39,6 @@ struct TJPEGDefaults {
 // What every new TJPEGImage starts from.
 extern TJPEGDefaults JPEGDefaults;
 
-enum class TProgressStage { psStarting, psRunning, psEnding };
 // Stage and percentage done; the program connects nothing to it.
 using TProgressEvent = std::function<void(TProgressStage stage, int percentDone)>;
 

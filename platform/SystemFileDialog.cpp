@@ -13,11 +13,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
@@ -45,6 +47,26 @@ std::string ToAnsi(const QString& text) {
 TRect ToRect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
+
+// Qt's provider reads a file's first bytes to name its type, on the GUI
+// thread: a file such as /proc/kmsg then blocks the dialog for ever
+// (QTBUG-110416). Types and icons here come from the name alone.
+class NameOnlyIconProvider : public QFileIconProvider {
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override {
+        if (info.isDir())
+            return QFileIconProvider::icon(QFileIconProvider::Folder);
+        return QFileIconProvider::icon(QFileIconProvider::File);
+    }
+    QString type(const QFileInfo& info) const override {
+        if (!info.isFile())
+            return QFileIconProvider::type(info);
+        const QMimeType mime = QMimeDatabase().mimeTypeForFile(info.fileName(),
+                                                               QMimeDatabase::MatchExtension);
+        return mime.comment().isEmpty() ? mime.name() : mime.comment();
+    }
+};
 
 } // namespace
 
@@ -167,6 +189,10 @@ template <typename F> bool SystemFileDialog::Guarded(F&& step) {
 void SystemFileDialog::BuildFileDialog() {
     files_ = new Embedded(*this);
     files_->setOption(QFileDialog::DontUseNativeDialog, true);
+    // Kept for the life of the process: the model of a closing dialog may
+    // still ask it.
+    static auto* const iconProvider = new NameOnlyIconProvider;
+    files_->setIconProvider(iconProvider);
     files_->setWindowFlags(Qt::Widget);
     files_->setSizeGripEnabled(false);
     files_->setAcceptMode(mode_ == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

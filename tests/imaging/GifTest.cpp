@@ -507,7 +507,7 @@ TEST(Gif, ProgressIsReported) {
     TGIFImage gif;
     std::vector<std::pair<std::string, int>> seen;
     gif.OnProgress = [&](TProgressStage stage, int percent, const std::string& text) {
-        seen.push_back({text + std::to_string(stage), percent});
+        seen.push_back({text + std::to_string(static_cast<int>(stage)), percent});
     };
     gif.AssignFrom(bitmap);
     Save(gif);
