@@ -29,6 +29,10 @@ fi
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
     localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
+# A locale with a decimal comma shows that numbers are written locale-free.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.sjis$'; then
     localedef --no-warnings=ascii -i ja_JP -f SHIFT_JIS ja_JP.SJIS || true
 fi
