@@ -20,8 +20,7 @@ char16_t UnitAt(std::string_view bytes, std::size_t at) {
 
 } // namespace
 
-void ReadWideFileNames(std::string_view block, std::uint32_t pFiles, LineList& list,
-                       int codePage) {
+void ReadWideFileNames(std::string_view block, std::uint32_t pFiles, LineList& list, int codePage) {
     std::size_t p = pFiles;
     const std::size_t end = block.size();
     std::u16string name;

@@ -43,9 +43,9 @@ TDataModule1::TDataModule1(DriverServices services) : services_(std::move(servic
     ExtIniFile1 = std::make_unique<TExtIniFile>(services_.ProgramPath);
 
     SavePictureDialog1 = std::make_unique<TSavePictureDialog>(services_.Dialogs);
-    SavePictureDialog1->Filter = codepage::FromUtf8(
-        "ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg;*.ipeg|"
-        "PNG イメージファイル (*.png)|*.png|GIF イメージファイル (*.gif)|*.gif");
+    SavePictureDialog1->Filter =
+        codepage::FromUtf8("ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg;*.ipeg|"
+                           "PNG イメージファイル (*.png)|*.png|GIF イメージファイル (*.gif)|*.gif");
     SavePictureDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
                                    TOpenOption::ofEnableSizing};
     SavePictureDialog1->Title = codepage::FromUtf8("クリップボード画像に名前を付けて保存");

@@ -37,9 +37,7 @@ int main(int argc, char** argv) {
     services.ShowInformation = sorvak::platform::ShowInformationBox;
     services.ShowError = sorvak::platform::ShowException;
     services.ProgramPath = sorvak::ProgramPath();
-    {
-        sorvak::TDataModule1 module(std::move(services));
-    }
+    { sorvak::TDataModule1 module(std::move(services)); }
     if (clipboardBackend.WroteText())
         sorvak::platform::KeepClipboardTextAfterExit(clipboardBackend.WrittenText());
     return 0;

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <map>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <linux/close_range.h>
 #include <unistd.h>
 #include <vector>
 
@@ -45,9 +45,14 @@ struct Atoms {
 };
 
 Atoms InternAtoms(xcb_connection_t* c) {
-    return {Atom(c, "CLIPBOARD"),  Atom(c, "TARGETS"),  Atom(c, "UTF8_STRING"),
-            Atom(c, "TEXT"),       Atom(c, "text/plain;charset=utf-8"),
-            Atom(c, "text/plain"), Atom(c, "TIMESTAMP"), Atom(c, "INCR"),
+    return {Atom(c, "CLIPBOARD"),
+            Atom(c, "TARGETS"),
+            Atom(c, "UTF8_STRING"),
+            Atom(c, "TEXT"),
+            Atom(c, "text/plain;charset=utf-8"),
+            Atom(c, "text/plain"),
+            Atom(c, "TIMESTAMP"),
+            Atom(c, "INCR"),
             Atom(c, "MULTIPLE")};
 }
 
@@ -119,12 +124,10 @@ private:
                                 XCB_ATOM_INTEGER, 32, 1, &time);
             Notify(request, property);
         } else if (IsTextTarget(request.target)) {
-            const xcb_atom_t type =
-                request.target == atoms_.text ? atoms_.utf8 : request.target;
+            const xcb_atom_t type = request.target == atoms_.text ? atoms_.utf8 : request.target;
             if (text_.size() <= chunk_) {
-                xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                                    type, 8, static_cast<std::uint32_t>(text_.size()),
-                                    text_.data());
+                xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8,
+                                    static_cast<std::uint32_t>(text_.size()), text_.data());
             } else {
                 const std::uint32_t size = static_cast<std::uint32_t>(text_.size());
                 const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -178,8 +181,8 @@ private:
     for (int i = 0; i < screenNumber; ++i)
         xcb_screen_next(&screens);
     const xcb_window_t window = xcb_generate_id(connection);
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screens.data->root, 0, 0, 1, 1,
-                      0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screens.data->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     const Atoms atoms = InternAtoms(connection);
     xcb_set_selection_owner(connection, window, atoms.clipboard, XCB_CURRENT_TIME);
     const bool owner = SelectionOwner(connection, atoms.clipboard) == window;

@@ -53,8 +53,7 @@ void ShowException(const std::exception& failure) {
 }
 
 void ShowInformationBox(const std::string& caption, const std::string& text) {
-    RunBox(QMessageBox::Information, QString::fromStdString(caption),
-           QString::fromStdString(text));
+    RunBox(QMessageBox::Information, QString::fromStdString(caption), QString::fromStdString(text));
 }
 
 } // namespace sorvak::platform

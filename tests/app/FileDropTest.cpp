@@ -48,13 +48,16 @@ TEST(FileDrop, WalksDecodeNamesInOrder) {
     } cases[] = {
         {"three wide", Header(20, 1) + Wide(u"/a/x.txt\0/b\0/c d\0\0"), {"/a/x.txt", "/b", "/c d"}},
         {"japanese", Header(20, 1) + Wide(u"/写真\0\0"), {"/写真"}},
-        {"japanese in 932", Header(20, 1) + Wide(u"/写真\0\0"), {"/\x8E\xCA\x90\x5E"},
+        {"japanese in 932",
+         Header(20, 1) + Wide(u"/写真\0\0"),
+         {"/\x8E\xCA\x90\x5E"},
          codepage::ShiftJis},
         {"lacking in 932", Header(20, 1) + Wide(u"/\u00E9\0\0"), {"/?"}, codepage::ShiftJis},
         {"ansi", Header(20, 0) + std::string("/a\0/\x82\xA0\0\0", 8), {"/a", "/\x82\xA0"}},
         {"list starting with its end", Header(20, 1) + Wide(u"\0\0"), {""}},
         {"pFiles further in", Header(24, 0) + std::string("xxxx/z\0\0", 8), {"/z"}},
-        {"block larger than the data", Header(20, 1) + Wide(u"/a\0\0") + std::string(64, 'Q'),
+        {"block larger than the data",
+         Header(20, 1) + Wide(u"/a\0\0") + std::string(64, 'Q'),
          {"/a"}},
     };
     for (const Case& c : cases)

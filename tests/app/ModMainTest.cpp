@@ -1,9 +1,9 @@
 // The dispatch and its three export branches, with a clipboard in memory and
 // a dialog double standing in for the user.
+#include "ModMain.h"
 #include "Bitmap.h"
 #include "Exception.h"
 #include "MemoryClipboard.h"
-#include "ModMain.h"
 
 #include <gtest/gtest.h>
 
@@ -96,8 +96,8 @@ protected:
 
 TEST_F(Driver, EmptyClipboardShowsTheInformationBoxAndWritesAnEmptySettingsFile) {
     RunProgram();
-    EXPECT_EQ(information_, std::vector<std::string>{
-                                "情報|クリップボードが空か未サポートのフォーマットです。"});
+    EXPECT_EQ(information_,
+              std::vector<std::string>{"情報|クリップボードが空か未サポートのフォーマットです。"});
     EXPECT_TRUE(dialogs_.Seen.empty());
     EXPECT_TRUE(quitPosted_);
     EXPECT_EQ(Settings(), "");

@@ -27,7 +27,11 @@ std::string SaveClipboardText(Session& session, const std::string& name,
 bool IsValidUtf8(const std::string& s) {
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
-        const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        const std::size_t n = b < 0x80         ? 1
+                              : (b >> 5) == 6  ? 2
+                              : (b >> 4) == 14 ? 3
+                              : (b >> 3) == 30 ? 4
+                                               : 0;
         if (n == 0 || i + n > s.size())
             return false;
         for (std::size_t k = 1; k < n; ++k)
@@ -53,7 +57,8 @@ TEST(BadInput, InvalidUtf8TextIsSavedAsValidTextAroundReplacementCharacters) {
 
 TEST(BadInput, HundredMegabytesOfTextArriveWhole) {
     Session session;
-    const std::string line = "0123456789 abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ 日本語\n";
+    const std::string line =
+        "0123456789 abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ 日本語\n";
     std::string text;
     text.reserve(100u << 20);
     while (text.size() + line.size() <= (100u << 20))
@@ -82,7 +87,6 @@ TEST(BadInput, ShiftJisLocaleWritesCodePage932Bytes) {
 TEST(BadInput, PlainCLocaleKeepsUtf8Text) {
     Session session;
     session.OwnClipboard({{"text", "日本語"}});
-    const std::string file =
-        SaveClipboardText(session, "c.txt", {{"LANG", "C"}, {"LC_ALL", "C"}});
+    const std::string file = SaveClipboardText(session, "c.txt", {{"LANG", "C"}, {"LC_ALL", "C"}});
     EXPECT_EQ(file, "日本語\r\n");
 }

@@ -22,7 +22,7 @@ TEST(ClipboardKeeper, TextOutlivesTheProgramUntilAnotherProgramTakesTheClipboard
     Session session;
     session.OwnClipboard({{"text", "files before"}});
     const RunResult run = RunCommand({WriteTextTool(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n"},
-                              session.Environment(), 20s);
+                                     session.Environment(), 20s);
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n");
     EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n");
@@ -36,7 +36,8 @@ TEST(ClipboardKeeper, TextOutlivesTheProgramUntilAnotherProgramTakesTheClipboard
 
 TEST(ClipboardKeeper, LargeTextArrivesInPieces) {
     Session session;
-    const RunResult run = RunCommand({WriteTextTool(), "--size", "3000000"}, session.Environment(), 20s);
+    const RunResult run =
+        RunCommand({WriteTextTool(), "--size", "3000000"}, session.Environment(), 20s);
     ASSERT_EQ(run.ExitCode, 0);
     const std::string text = session.ReadClipboardText();
     ASSERT_EQ(text.size(), 3000000u);

@@ -35,10 +35,10 @@ std::string PngOf(Session& session, const std::string& rgb) {
     const fs::path raw = session.WorkDir() / "source.rgb";
     WriteFileBytes(raw, rgb);
     const std::string size = std::to_string(Width) + "x" + std::to_string(Height);
-    const std::string png = RunCommand({"convert", "-size", size, "-depth", "8", "rgb:" + raw.string(),
-                                 "png:-"},
-                                session.Environment(), 20s)
-                                .Output;
+    const std::string png =
+        RunCommand({"convert", "-size", size, "-depth", "8", "rgb:" + raw.string(), "png:-"},
+                   session.Environment(), 20s)
+            .Output;
     fs::remove(raw);
     return png;
 }
@@ -98,9 +98,9 @@ TEST(PictureRoad, TransparentPixelsAreLaidOverWhite) {
     const fs::path source = session.WorkDir() / "alpha.png";
     // Left half transparent red, right half opaque blue.
     RunCommand({"convert", "-size", "4x2", "xc:none", "-fill", "rgba(255,0,0,0)", "-draw",
-         "rectangle 0,0 1,1", "-fill", "rgb(0,0,255)", "-draw", "rectangle 2,0 3,1",
-         source.string()},
-        session.Environment(), 20s);
+                "rectangle 0,0 1,1", "-fill", "rgb(0,0,255)", "-draw", "rectangle 2,0 3,1",
+                source.string()},
+               session.Environment(), 20s);
     session.OwnClipboard({{"image/png", ReadFileBytes(source)}});
     fs::remove(source);
     session.StartProgram();

@@ -129,8 +129,8 @@ std::string Process::ReadToEnd(std::chrono::milliseconds timeout) {
 }
 
 RunResult RunCommand(const std::vector<std::string>& argv,
-              const std::map<std::string, std::string>& environment,
-              std::chrono::milliseconds timeout) {
+                     const std::map<std::string, std::string>& environment,
+                     std::chrono::milliseconds timeout) {
     Process::Options options;
     options.Environment = environment;
     options.CaptureStdout = true;
@@ -138,7 +138,8 @@ RunResult RunCommand(const std::vector<std::string>& argv,
     RunResult result;
     const auto start = Clock::now();
     result.Output = process.ReadToEnd(timeout);
-    const auto left = timeout - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    const auto left =
+        timeout - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     result.ExitCode = process.Wait(std::max(left, std::chrono::milliseconds(100))).value_or(-1);
     return result;
 }

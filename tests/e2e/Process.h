@@ -47,7 +47,7 @@ struct RunResult {
     std::string Output;
 };
 RunResult RunCommand(const std::vector<std::string>& argv,
-              const std::map<std::string, std::string>& environment,
-              std::chrono::milliseconds timeout = std::chrono::seconds(20));
+                     const std::map<std::string, std::string>& environment,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 } // namespace sorvak::e2e

@@ -57,10 +57,10 @@ Session::Session() {
     const int number = FreeDisplayNumber();
     display_ = ":" + std::to_string(number);
     Process::Options options;
-    server_ = std::make_unique<Process>(
-        std::vector<std::string>{"Xvfb", display_, "-screen", "0", "1600x1200x24", "-nolisten",
-                                 "tcp", "-noreset"},
-        options);
+    server_ = std::make_unique<Process>(std::vector<std::string>{"Xvfb", display_, "-screen", "0",
+                                                                 "1600x1200x24", "-nolisten", "tcp",
+                                                                 "-noreset"},
+                                        options);
     const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
     for (int i = 0; i < 500 && !fs::exists(socket); ++i)
         std::this_thread::sleep_for(10ms);
@@ -93,9 +93,8 @@ std::map<std::string, std::string> Session::Environment() const {
 }
 
 void Session::OwnClipboard(const std::vector<std::pair<std::string, std::string>>& formats) {
-    std::vector<std::string> argv{(fs::path(SORVAK_BINARY_DIR) / "tests" / "e2e" /
-                                   "sorvak-clipowner")
-                                      .string()};
+    std::vector<std::string> argv{
+        (fs::path(SORVAK_BINARY_DIR) / "tests" / "e2e" / "sorvak-clipowner").string()};
     int index = 0;
     for (const auto& [mime, bytes] : formats) {
         const fs::path file = root_ / ("offer" + std::to_string(index++));
@@ -125,8 +124,8 @@ void Session::StartProgram(const std::map<std::string, std::string>& environment
     for (const auto& [key, value] : environment)
         options.Environment[key] = value;
     options.WorkingDirectory = workDir_.string();
-    program_ = std::make_unique<Process>(std::vector<std::string>{(programDir_ / "sorvak").string()},
-                                         options);
+    program_ = std::make_unique<Process>(
+        std::vector<std::string>{(programDir_ / "sorvak").string()}, options);
 }
 
 std::string Session::FindWindow(const std::string& titleRegex) const {
@@ -137,7 +136,8 @@ std::string Session::FindWindow(const std::string& titleRegex) const {
     // xdotool matches WM_NAME, which Qt writes as Latin-1 in a non-UTF-8
     // locale; window managers show _NET_WM_NAME, so match that.
     const std::regex title(titleRegex);
-    RunResult all = RunCommand({"xdotool", "search", "--onlyvisible", "--class", "."}, Environment(), 5s);
+    RunResult all =
+        RunCommand({"xdotool", "search", "--onlyvisible", "--class", "."}, Environment(), 5s);
     std::istringstream windows(all.Output);
     for (std::string window; std::getline(windows, window);) {
         RunResult name = RunCommand({"xprop", "-id", window, "_NET_WM_NAME"}, Environment(), 5s);
@@ -156,8 +156,8 @@ std::string Session::WaitForWindow(const std::string& titleRegex, int timeoutMs)
         const std::string window = FindWindow(titleRegex);
         if (!window.empty()) {
             // Keys sent before the window has the focus are lost.
-            RunCommand({"xdotool", "mousemove", "0", "0", "windowfocus", "--sync", window}, Environment(),
-                10s);
+            RunCommand({"xdotool", "mousemove", "0", "0", "windowfocus", "--sync", window},
+                       Environment(), 10s);
             std::this_thread::sleep_for(150ms);
             return window;
         }

@@ -115,8 +115,8 @@ TEST(TextRoad, FileManagerCopyDoesNotReachTheTextRoad) {
         std::vector<std::pair<std::string, std::string>> formats;
     } cases[] = {
         {"uri-list with text", {{"text/uri-list", uris}, {"text", "/etc/hosts\n/tmp/a b"}}},
-        {"gnome", {{"x-special/gnome-copied-files", "copy\nfile:///etc/hosts"},
-                   {"text", "/etc/hosts"}}},
+        {"gnome",
+         {{"x-special/gnome-copied-files", "copy\nfile:///etc/hosts"}, {"text", "/etc/hosts"}}},
         {"nautilus text", {{"text", "x-special/nautilus-clipboard\ncopy\nfile:///etc/hosts\n"}}},
     };
     for (const Case& c : cases) {

@@ -48,8 +48,13 @@ TEST(FileManagerCopy, ListsAreListsOnlyWhenEveryUriIsALocalFile) {
 }
 
 TEST(FileManagerCopy, DropFilesBlockHoldsUtf16NamesAfterTheHeader) {
-    const std::string block = BuildDropFilesBlock({"/a", "/\xE3\x81\x82", "/\xF0\x9F\x98\x80", "\xFF"});
-    const std::string expected("\x14\0\0\0" "\0\0\0\0" "\0\0\0\0" "\0\0\0\0" "\x01\0\0\0"
+    const std::string block =
+        BuildDropFilesBlock({"/a", "/\xE3\x81\x82", "/\xF0\x9F\x98\x80", "\xFF"});
+    const std::string expected("\x14\0\0\0"
+                               "\0\0\0\0"
+                               "\0\0\0\0"
+                               "\0\0\0\0"
+                               "\x01\0\0\0"
                                "/\0a\0\0\0"
                                "/\0\x42\x30\0\0"
                                "/\0\x3D\xD8\x00\xDE\0\0"

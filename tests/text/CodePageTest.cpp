@@ -14,7 +14,10 @@ TEST(CodePage, ConversionsGiveOneDefaultCharacterPerMissingCharacter) {
         {"kanji", "日本語", ShiftJis, "\x93\xFA\x96\x7B\x8C\xEA"},
         {"two-byte character lacking in 932", "x\u00E9y", ShiftJis, "x?y"},
         {"four-byte character lacking in 932", "a\U0001F600b", ShiftJis, "a?b"},
-        {"malformed bytes: one each", "a\xFF\xFE" "b", ShiftJis, "a??b"},
+        {"malformed bytes: one each",
+         "a\xFF\xFE"
+         "b",
+         ShiftJis, "a??b"},
         {"cut sequence at the end", "a\xE6\x97", ShiftJis, "a??"},
         {"utf-8 passes unchanged", "a\xFF", Utf8, "a\xFF"},
     };
