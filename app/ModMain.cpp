@@ -15,7 +15,6 @@ namespace {
 
 constexpr const char* PictureSection = "PictureDialog";
 constexpr const char* TextSection = "TextSaveDialog";
-constexpr const char* FileListSection = "FilePathSaveDialog";
 
 } // namespace
 

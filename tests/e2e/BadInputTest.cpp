@@ -90,3 +90,15 @@ TEST(BadInput, PlainCLocaleKeepsUtf8Text) {
     const std::string file = SaveClipboardText(session, "c.txt", {{"LANG", "C"}, {"LC_ALL", "C"}});
     EXPECT_EQ(file, "日本語\r\n");
 }
+
+TEST(BadInput, PictureThatCannotBeDecodedGivesTheErrorBoxAndNoFile) {
+    Session session;
+    session.OwnClipboard(
+        {{"image/png", std::string("\x89PNG\r\n\x1a\n garbage, not a picture", 32)}});
+    session.StartProgram();
+    ASSERT_FALSE(session.WaitForWindow("^Sorvak$").empty());
+    session.Key("Return");
+    EXPECT_EQ(session.WaitForExit(), 0);
+    EXPECT_TRUE(fs::is_empty(session.WorkDir()));
+    EXPECT_EQ(ReadFileBytes(session.SettingsPath()), "");
+}

@@ -1,4 +1,6 @@
-// Any bytes offered by another program as a file-manager copy.
+// Any bytes offered by another program as a list of copied files: the
+// file-manager forms, and the DROPFILES block that the file list walks.
+#include "FileDrop.h"
 #include "FileManagerCopy.h"
 
 #include <cstdint>
@@ -6,12 +8,16 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    for (const auto& list : {sorvak::platform::ParseUriList(bytes),
-                             sorvak::platform::ParseCopiedFiles(bytes),
-                             sorvak::platform::ParseNautilusText(bytes)}) {
+    for (const auto& list :
+         {sorvak::platform::ParseUriList(bytes), sorvak::platform::ParseCopiedFiles(bytes),
+          sorvak::platform::ParseNautilusText(bytes)}) {
         if (list)
             (void)sorvak::platform::BuildDropFilesBlock(*list);
     }
     (void)sorvak::platform::BuildDropFilesBlock({std::string(bytes)});
+    for (int codePage : {sorvak::codepage::Utf8, sorvak::codepage::ShiftJis}) {
+        sorvak::LineList names;
+        sorvak::ReadFileNames(bytes, names, codePage);
+    }
     return 0;
 }
