@@ -14,7 +14,7 @@ namespace sorvak {
 
 class TPNGObject;
 
-// Row filter types of the PNG specification; RowFilters holds bit i for type i.
+// Row filter types of PNG (ISO/IEC 15948, filter method 0); RowFilters holds bit i for type i.
 enum TFilter : std::uint8_t { pfNone = 0, pfSub = 1, pfUp = 2, pfAverage = 3, pfPaeth = 4 };
 constexpr std::uint8_t FilterBit(TFilter f) {
     return static_cast<std::uint8_t>(1u << f);

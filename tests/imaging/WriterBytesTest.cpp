@@ -16,7 +16,7 @@ void Append(ByteVec& out, std::initializer_list<std::uint8_t> bytes) {
     out.insert(out.end(), bytes);
 }
 
-// A PNG chunk built here from the PNG specification's layout, CRC by zlib.
+// A PNG chunk laid out by hand (length, type, data, CRC-32 by zlib), independent of the writer.
 void AppendChunk(ByteVec& out, const char* name, const ByteVec& data) {
     const auto n = static_cast<std::uint32_t>(data.size());
     Append(out, {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
