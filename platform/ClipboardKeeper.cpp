@@ -65,9 +65,8 @@ struct IncrTransfer {
 
 class Keeper {
 public:
-    Keeper(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms,
-           const std::string& text)
-        : c_(connection), window_(window), atoms_(atoms), text_(text) {
+    Keeper(xcb_connection_t* connection, const Atoms& atoms, const std::string& text)
+        : c_(connection), atoms_(atoms), text_(text) {
         const std::uint32_t maxRequest = xcb_get_maximum_request_length(c_) * 4;
         chunk_ = std::max<std::size_t>(4096, std::min<std::size_t>(maxRequest / 2, 1u << 18));
     }
@@ -163,7 +162,6 @@ private:
     }
 
     xcb_connection_t* c_;
-    xcb_window_t window_;
     Atoms atoms_;
     const std::string& text_;
     std::size_t chunk_;
@@ -190,7 +188,7 @@ private:
     (void)!write(readyPipe, &ready, 1);
     close(readyPipe);
     if (owner) {
-        Keeper keeper(connection, window, atoms, text);
+        Keeper keeper(connection, atoms, text);
         keeper.Serve();
     }
     xcb_disconnect(connection);

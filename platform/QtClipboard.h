@@ -4,7 +4,6 @@
 // vanish while a dialog is open.
 #include "ClipboardBackend.h"
 
-#include <map>
 #include <memory>
 #include <vector>
 

@@ -8,19 +8,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const TextDialogTitle = "クリップボードテキストに名前を付けて保存";
-
 std::string SaveClipboardText(Session& session, const std::string& name,
-                              const std::map<std::string, std::string>& environment = {},
-                              int timeoutMs = 20000) {
-    session.StartProgram(environment);
-    if (session.WaitForWindow(TextDialogTitle, timeoutMs).empty())
-        return "<no dialog>";
+                              const std::map<std::string, std::string>& environment = {}) {
     const fs::path target = session.WorkDir() / name;
-    session.Type(target.string());
-    session.Key("Return");
-    if (session.WaitForExit(120000) != 0)
-        return "<no exit>";
+    if (session.SaveThroughDialog(TextDialogTitle, target.string(), environment, 120000) != 0)
+        return "<no dialog, or no normal end>";
     return ReadFileBytes(target);
 }
 
@@ -65,7 +57,7 @@ TEST(BadInput, HundredMegabytesOfTextArriveWhole) {
         text += line;
     const std::size_t lines = text.size() / line.size();
     session.OwnClipboard({{"text", text}});
-    const std::string file = SaveClipboardText(session, "large.txt", {}, 60000);
+    const std::string file = SaveClipboardText(session, "large.txt");
     ASSERT_EQ(file.size(), text.size() + lines);
     std::string expectedLine = line;
     expectedLine.insert(expectedLine.size() - 1, "\r");

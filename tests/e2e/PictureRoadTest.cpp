@@ -12,7 +12,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const char* const PictureDialogTitle = "クリップボード画像に名前を付けて保存";
 constexpr int Width = 7, Height = 5;
 
 // Asymmetric, so that flipped rows or swapped channels show.
@@ -61,14 +60,9 @@ TEST(PictureRoad, EachRememberedFormatWritesItsFileAndIsRemembered) {
         WriteFileBytes(session.SettingsPath(),
                        "[PictureDialog]\r\nSavePicMode=" + std::to_string(c.mode) + "\r\n");
         session.OwnClipboard({{"image/png", png}});
-        session.StartProgram();
-        ASSERT_FALSE(session.WaitForWindow(PictureDialogTitle).empty());
-        // The proposed name states the size.
         // A name without extension gets the remembered format's.
         const fs::path typed = session.WorkDir() / ("pic" + std::to_string(c.mode));
-        session.Type(typed.string());
-        session.Key("Return");
-        ASSERT_EQ(session.WaitForExit(), 0);
+        ASSERT_EQ(session.SaveThroughDialog(PictureDialogTitle, typed.string()), 0);
         const fs::path written = typed.string() + "." + c.extension;
         ASSERT_TRUE(fs::exists(written));
         const std::string decoded = DecodeRgb(written, session.Environment());
@@ -103,12 +97,8 @@ TEST(PictureRoad, TransparentPixelsAreLaidOverWhite) {
                session.Environment(), 20s);
     session.OwnClipboard({{"image/png", ReadFileBytes(source)}});
     fs::remove(source);
-    session.StartProgram();
-    ASSERT_FALSE(session.WaitForWindow(PictureDialogTitle).empty());
     const fs::path typed = session.WorkDir() / "over-white.bmp";
-    session.Type(typed.string());
-    session.Key("Return");
-    ASSERT_EQ(session.WaitForExit(), 0);
+    ASSERT_EQ(session.SaveThroughDialog(PictureDialogTitle, typed.string()), 0);
     const std::string white = "\xFF\xFF\xFF", blue = std::string("\0\0\xFF", 3);
     EXPECT_EQ(DecodeRgb(typed, session.Environment()),
               white + white + blue + blue + white + white + blue + blue);

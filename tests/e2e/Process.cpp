@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace sorvak::e2e {
 
@@ -73,6 +74,22 @@ std::optional<int> Process::Wait(std::chrono::milliseconds timeout) {
     return exitCode_;
 }
 
+Process::ReadResult Process::ReadMore(Clock::time_point deadline) {
+    if (stdoutFd_ < 0)
+        return ReadResult::Closed;
+    pollfd wait{stdoutFd_, POLLIN, 0};
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (poll(&wait, 1, static_cast<int>(std::max<long>(1, left.count()))) <= 0)
+        return ReadResult::Nothing;
+    char chunk[4096];
+    const ssize_t n = read(stdoutFd_, chunk, sizeof chunk);
+    if (n <= 0)
+        return ReadResult::Closed;
+    buffered_.append(chunk, n);
+    return ReadResult::Read;
+}
+
 bool Process::WaitForLine(const std::string& line, std::chrono::milliseconds timeout) {
     const auto end = Clock::now() + timeout;
     while (Clock::now() < end) {
@@ -83,15 +100,8 @@ bool Process::WaitForLine(const std::string& line, std::chrono::milliseconds tim
             if (got == line)
                 return true;
         }
-        pollfd wait{stdoutFd_, POLLIN, 0};
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-        if (poll(&wait, 1, static_cast<int>(std::max<long>(1, left.count()))) <= 0)
-            continue;
-        char chunk[512];
-        const ssize_t n = read(stdoutFd_, chunk, sizeof chunk);
-        if (n <= 0)
+        if (ReadMore(end) == ReadResult::Closed)
             return false;
-        buffered_.append(chunk, n);
     }
     return false;
 }
@@ -112,20 +122,9 @@ void Process::Kill() {
 
 std::string Process::ReadToEnd(std::chrono::milliseconds timeout) {
     const auto end = Clock::now() + timeout;
-    std::string output = std::move(buffered_);
-    buffered_.clear();
-    while (stdoutFd_ >= 0 && Clock::now() < end) {
-        pollfd wait{stdoutFd_, POLLIN, 0};
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-        if (poll(&wait, 1, static_cast<int>(std::max<long>(1, left.count()))) <= 0)
-            continue;
-        char chunk[4096];
-        const ssize_t n = read(stdoutFd_, chunk, sizeof chunk);
-        if (n <= 0)
-            break;
-        output.append(chunk, n);
+    while (Clock::now() < end && ReadMore(end) != ReadResult::Closed) {
     }
-    return output;
+    return std::exchange(buffered_, std::string());
 }
 
 RunResult RunCommand(const std::vector<std::string>& argv,

@@ -35,6 +35,11 @@ public:
     pid_t Pid() const { return pid_; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+    enum class ReadResult { Read, Nothing, Closed };
+    // Appends what standard output gives before the deadline.
+    ReadResult ReadMore(Clock::time_point deadline);
+
     pid_t pid_ = -1;
     int stdoutFd_ = -1;
     std::string buffered_;

@@ -181,4 +181,15 @@ int Session::WaitForExit(int timeoutMs) {
     return program_->Wait(std::chrono::milliseconds(timeoutMs)).value_or(-1);
 }
 
+int Session::SaveThroughDialog(const std::string& title, const std::string& typed,
+                               const std::map<std::string, std::string>& environment,
+                               int exitTimeoutMs) {
+    StartProgram(environment);
+    if (WaitForWindow(title).empty())
+        return -1;
+    Type(typed);
+    Key("Return");
+    return WaitForExit(exitTimeoutMs);
+}
+
 } // namespace sorvak::e2e

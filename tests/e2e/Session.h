@@ -12,6 +12,9 @@
 
 namespace sorvak::e2e {
 
+inline constexpr const char* TextDialogTitle = "クリップボードテキストに名前を付けて保存";
+inline constexpr const char* PictureDialogTitle = "クリップボード画像に名前を付けて保存";
+
 class Session {
 public:
     Session();
@@ -36,6 +39,11 @@ public:
     void Key(const std::string& keys);
     // The program's exit code, or -1 when it did not end in time.
     int WaitForExit(int timeoutMs = 20000);
+    // Starts the program, types `typed` into the dialog titled `title` and
+    // presses Return: the exit code, or -1 when no dialog came or it did not end.
+    int SaveThroughDialog(const std::string& title, const std::string& typed,
+                          const std::map<std::string, std::string>& environment = {},
+                          int exitTimeoutMs = 20000);
 
     const std::filesystem::path& ProgramDir() const { return programDir_; }
     const std::filesystem::path& WorkDir() const { return workDir_; }

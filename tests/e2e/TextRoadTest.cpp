@@ -9,17 +9,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const TextDialogTitle = "クリップボードテキストに名前を付けて保存";
-
-// Saves the clipboard text through the text dialog under `path`.
-void SaveThroughTextDialog(Session& session, const std::string& path) {
-    session.StartProgram();
-    ASSERT_FALSE(session.WaitForWindow(TextDialogTitle).empty());
-    session.Type(path);
-    session.Key("Return");
-    ASSERT_EQ(session.WaitForExit(), 0);
-}
-
 std::string IniWithTextFolder(const std::string& folder) {
     return "[TextSaveDialog]\r\nInitialDir=" + folder + "\r\n\r\n";
 }
@@ -46,7 +35,7 @@ TEST(TextRoad, FileHoldsTheTextWithCrLfAfterEveryLine) {
         SCOPED_TRACE(c.name);
         session.OwnClipboard({{"text", c.clipboard}});
         const fs::path target = session.WorkDir() / (std::string(c.name) + ".txt");
-        SaveThroughTextDialog(session, target.string());
+        ASSERT_EQ(session.SaveThroughDialog(TextDialogTitle, target.string()), 0);
         EXPECT_EQ(ReadFileBytes(target), c.file);
         EXPECT_EQ(ReadFileBytes(session.SettingsPath()),
                   IniWithTextFolder(session.WorkDir().string()));
@@ -58,10 +47,10 @@ TEST(TextRoad, SecondRunOpensInTheRememberedFolder) {
     const fs::path folder = session.WorkDir() / "remembered";
     fs::create_directories(folder);
     session.OwnClipboard({{"text", "first"}});
-    SaveThroughTextDialog(session, (folder / "first.txt").string());
+    ASSERT_EQ(session.SaveThroughDialog(TextDialogTitle, (folder / "first.txt").string()), 0);
     // A bare name lands in the folder the dialog opened in.
     session.OwnClipboard({{"text", "second"}});
-    SaveThroughTextDialog(session, "second.txt");
+    ASSERT_EQ(session.SaveThroughDialog(TextDialogTitle, "second.txt"), 0);
     EXPECT_EQ(ReadFileBytes(folder / "second.txt"), "second\r\n");
     EXPECT_EQ(ReadFileBytes(session.SettingsPath()), IniWithTextFolder(folder.string()));
 }
