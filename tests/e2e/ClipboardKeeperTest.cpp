@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 using namespace sorvak::e2e;
@@ -16,22 +19,47 @@ std::string WriteTextTool() {
     return std::string(SORVAK_BINARY_DIR) + "/tests/e2e/sorvak-writetext";
 }
 
+// Keepers serving this session's display only: other tests run keepers on
+// their own displays at the same time.
+bool KeeperRunsOn(const std::string& display) {
+    const std::string wanted = std::string("DISPLAY=") + display;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream commandLine(entry.path() / "cmdline", std::ios::binary);
+        std::ifstream environment(entry.path() / "environ", std::ios::binary);
+        const std::string command{std::istreambuf_iterator<char>(commandLine), {}};
+        if (command.find("sorvak-writetext") == std::string::npos)
+            continue;
+        const std::string variables{std::istreambuf_iterator<char>(environment), {}};
+        std::size_t start = 0;
+        for (std::size_t end; (end = variables.find('\0', start)) != std::string::npos;
+             start = end + 1) {
+            if (variables.compare(start, end - start, wanted) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 TEST(ClipboardKeeper, TextOutlivesTheProgramUntilAnotherProgramTakesTheClipboard) {
     Session session;
     session.OwnClipboard({{"text", "files before"}});
+    const std::string display = session.Environment().at("DISPLAY");
     const RunResult run = RunCommand({WriteTextTool(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n"},
                                      session.Environment(), 20s);
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n");
     EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n");
+    EXPECT_TRUE(KeeperRunsOn(display));
 
     // The keeper lets go when someone else copies, and ends.
     session.OwnClipboard({{"text", "newer"}});
     EXPECT_EQ(session.ReadClipboardText(), "newer");
-    std::this_thread::sleep_for(300ms);
-    EXPECT_NE(RunCommand({"pgrep", "-f", "sorvak-writetext"}, {}, 5s).ExitCode, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (KeeperRunsOn(display) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(KeeperRunsOn(display));
 }
 
 TEST(ClipboardKeeper, LargeTextArrivesInPieces) {
