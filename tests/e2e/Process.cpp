@@ -90,20 +90,30 @@ Process::ReadResult Process::ReadMore(Clock::time_point deadline) {
     return ReadResult::Read;
 }
 
+std::optional<std::string> Process::ReadLine(std::chrono::milliseconds timeout) {
+    const auto end = Clock::now() + timeout;
+    for (;;) {
+        const std::size_t newline = buffered_.find('\n');
+        if (newline != std::string::npos) {
+            std::string line = buffered_.substr(0, newline);
+            buffered_.erase(0, newline + 1);
+            return line;
+        }
+        if (Clock::now() >= end || ReadMore(end) == ReadResult::Closed)
+            return std::nullopt;
+    }
+}
+
 bool Process::WaitForLine(const std::string& line, std::chrono::milliseconds timeout) {
     const auto end = Clock::now() + timeout;
-    while (Clock::now() < end) {
-        std::size_t newline;
-        while ((newline = buffered_.find('\n')) != std::string::npos) {
-            const std::string got = buffered_.substr(0, newline);
-            buffered_.erase(0, newline + 1);
-            if (got == line)
-                return true;
-        }
-        if (ReadMore(end) == ReadResult::Closed)
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+        const std::optional<std::string> got = ReadLine(std::max(left, std::chrono::milliseconds(0)));
+        if (!got)
             return false;
+        if (*got == line)
+            return true;
     }
-    return false;
 }
 
 void Process::Kill() {

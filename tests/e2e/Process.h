@@ -26,6 +26,8 @@ public:
 
     // Exit code, or nothing on time-out; 128 + signal for a signalled end.
     std::optional<int> Wait(std::chrono::milliseconds timeout);
+    // The next line of standard output, without its end (CaptureStdout).
+    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     // Reads standard output up to a line equal to `line` (CaptureStdout).
     bool WaitForLine(const std::string& line, std::chrono::milliseconds timeout);
     // Reads standard output until the process closes it.

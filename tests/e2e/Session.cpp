@@ -16,14 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-int FreeDisplayNumber() {
-    for (int n = 100 + getpid() % 300;; ++n) {
-        if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
-            !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-            return n;
-    }
-}
-
 std::string Env(const char* name, const char* fallback) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : fallback;
@@ -54,18 +46,18 @@ Session::Session() {
     fs::permissions(root_ / "runtime", fs::perms::owner_all);
     fs::copy_file(fs::path(SORVAK_BINARY_DIR) / "app" / "sorvak", programDir_ / "sorvak");
 
-    const int number = FreeDisplayNumber();
-    display_ = ":" + std::to_string(number);
+    // The server picks a free display itself and names it once it listens:
+    // tests running side by side cannot race for one display.
     Process::Options options;
-    server_ = std::make_unique<Process>(std::vector<std::string>{"Xvfb", display_, "-screen", "0",
-                                                                 "1600x1200x24", "-nolisten", "tcp",
-                                                                 "-noreset"},
+    options.CaptureStdout = true;
+    server_ = std::make_unique<Process>(std::vector<std::string>{"Xvfb", "-displayfd", "1",
+                                                                 "-screen", "0", "1600x1200x24",
+                                                                 "-nolisten", "tcp", "-noreset"},
                                         options);
-    const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    for (int i = 0; i < 500 && !fs::exists(socket); ++i)
-        std::this_thread::sleep_for(10ms);
-    if (!fs::exists(socket))
-        throw std::runtime_error("Xvfb did not start on " + display_);
+    const std::optional<std::string> number = server_->ReadLine(10s);
+    if (!number || number->empty())
+        throw std::runtime_error("Xvfb did not start");
+    display_ = ":" + *number;
     // The server answers once a client can connect; xdotool tells us.
     for (int i = 0; i < 100; ++i) {
         if (RunCommand({"xdotool", "getdisplaygeometry"}, Environment(), 5s).ExitCode == 0)
