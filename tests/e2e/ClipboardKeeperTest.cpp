@@ -6,8 +6,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 using namespace sorvak::e2e;
@@ -24,12 +22,9 @@ std::string WriteTextTool() {
 bool KeeperRunsOn(const std::string& display) {
     const std::string wanted = std::string("DISPLAY=") + display;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream commandLine(entry.path() / "cmdline", std::ios::binary);
-        std::ifstream environment(entry.path() / "environ", std::ios::binary);
-        const std::string command{std::istreambuf_iterator<char>(commandLine), {}};
-        if (command.find("sorvak-writetext") == std::string::npos)
+        if (ReadFileBytes(entry.path() / "cmdline").find("sorvak-writetext") == std::string::npos)
             continue;
-        const std::string variables{std::istreambuf_iterator<char>(environment), {}};
+        const std::string variables = ReadFileBytes(entry.path() / "environ");
         std::size_t start = 0;
         for (std::size_t end; (end = variables.find('\0', start)) != std::string::npos;
              start = end + 1) {

@@ -90,8 +90,7 @@ Process::ReadResult Process::ReadMore(Clock::time_point deadline) {
     return ReadResult::Read;
 }
 
-std::optional<std::string> Process::ReadLine(std::chrono::milliseconds timeout) {
-    const auto end = Clock::now() + timeout;
+std::optional<std::string> Process::ReadLineBefore(Clock::time_point deadline) {
     for (;;) {
         const std::size_t newline = buffered_.find('\n');
         if (newline != std::string::npos) {
@@ -99,21 +98,22 @@ std::optional<std::string> Process::ReadLine(std::chrono::milliseconds timeout) 
             buffered_.erase(0, newline + 1);
             return line;
         }
-        if (Clock::now() >= end || ReadMore(end) == ReadResult::Closed)
+        if (Clock::now() >= deadline || ReadMore(deadline) == ReadResult::Closed)
             return std::nullopt;
     }
 }
 
+std::optional<std::string> Process::ReadLine(std::chrono::milliseconds timeout) {
+    return ReadLineBefore(Clock::now() + timeout);
+}
+
 bool Process::WaitForLine(const std::string& line, std::chrono::milliseconds timeout) {
     const auto end = Clock::now() + timeout;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-        const std::optional<std::string> got = ReadLine(std::max(left, std::chrono::milliseconds(0)));
-        if (!got)
-            return false;
+    for (std::optional<std::string> got; (got = ReadLineBefore(end));) {
         if (*got == line)
             return true;
     }
+    return false;
 }
 
 void Process::Kill() {

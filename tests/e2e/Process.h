@@ -41,6 +41,7 @@ private:
     enum class ReadResult { Read, Nothing, Closed };
     // Appends what standard output gives before the deadline.
     ReadResult ReadMore(Clock::time_point deadline);
+    std::optional<std::string> ReadLineBefore(Clock::time_point deadline);
 
     pid_t pid_ = -1;
     int stdoutFd_ = -1;

@@ -7,7 +7,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-#include <unistd.h>
 
 namespace sorvak::e2e {
 
@@ -46,8 +45,8 @@ Session::Session() {
     fs::permissions(root_ / "runtime", fs::perms::owner_all);
     fs::copy_file(fs::path(SORVAK_BINARY_DIR) / "app" / "sorvak", programDir_ / "sorvak");
 
-    // The server picks a free display itself and names it once it listens:
-    // tests running side by side cannot race for one display.
+    // The server picks a free display itself and names it once it accepts
+    // clients: tests running side by side cannot race for one display.
     Process::Options options;
     options.CaptureStdout = true;
     server_ = std::make_unique<Process>(std::vector<std::string>{"Xvfb", "-displayfd", "1",
@@ -58,12 +57,6 @@ Session::Session() {
     if (!number || number->empty())
         throw std::runtime_error("Xvfb did not start");
     display_ = ":" + *number;
-    // The server answers once a client can connect; xdotool tells us.
-    for (int i = 0; i < 100; ++i) {
-        if (RunCommand({"xdotool", "getdisplaygeometry"}, Environment(), 5s).ExitCode == 0)
-            break;
-        std::this_thread::sleep_for(20ms);
-    }
 }
 
 Session::~Session() {
