@@ -5,6 +5,7 @@
 #include "ModMain.h"
 #include "Paths.h"
 #include "QtClipboard.h"
+#include "QtDialogPanes.h"
 #include "SystemFileDialog.h"
 
 #include <QApplication>
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
 
     sorvak::platform::QtClipboard clipboardBackend;
     sorvak::TClipboard clipboard(clipboardBackend);
-    sorvak::platform::SystemFileDialogService dialogs;
+    sorvak::platform::SystemFileDialogService dialogs(sorvak::platform::ShowException,
+                                                      sorvak::widgets::MakeDialogPanes);
 
     sorvak::DriverServices services;
     services.Clipboard = &clipboard;

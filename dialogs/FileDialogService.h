@@ -1,6 +1,7 @@
 #pragma once
 // The system file dialog as seen from the dialog logic: the dialog call, the
 // window of a running dialog, and the notifications it raises.
+#include "DialogPanes.h"
 #include "Geometry.h"
 #include "OpenFileNameRequest.h"
 
@@ -29,6 +30,9 @@ public:
     // The file-name field.
     virtual std::string FileNameText() const = 0;
     virtual void SetFileNameText(std::string_view text) = 0;
+    // Makes panes in the template's spare area; null where the platform makes
+    // none (the dialog logic then shows no pane).
+    virtual DialogPanes* Panes() { return nullptr; }
 };
 
 // Notifications of a running dialog, in the order they can come. The system

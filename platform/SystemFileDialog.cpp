@@ -62,8 +62,8 @@ public:
     QString type(const QFileInfo& info) const override {
         if (!info.isFile())
             return QFileIconProvider::type(info);
-        const QMimeType mime = QMimeDatabase().mimeTypeForFile(info.fileName(),
-                                                               QMimeDatabase::MatchExtension);
+        const QMimeType mime =
+            QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
         return mime.comment().isEmpty() ? mime.name() : mime.comment();
     }
 };
@@ -133,9 +133,9 @@ private:
 };
 
 SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
-                                   ErrorReporter reportError, QWidget* parent)
+                                   ErrorReporter reportError, PaneMaker makePanes, QWidget* parent)
     : QDialog(parent), request_(request), mode_(mode), reportError_(std::move(reportError)),
-      hook_(request.lpfnHook) {
+      makePanes_(std::move(makePanes)), hook_(request.lpfnHook) {
     if (!reportError_)
         reportError_ = [](const std::exception& e) { ShowException(e); };
     InstallQtTranslations();
@@ -175,6 +175,13 @@ SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
 }
 
 SystemFileDialog::~SystemFileDialog() = default;
+
+DialogPanes* SystemFileDialog::Panes() {
+    // Made on first need, once the template has laid out its spare area.
+    if (!panes_ && makePanes_)
+        panes_ = makePanes_(templateWindow_, ExtraArea());
+    return panes_.get();
+}
 
 template <typename F> bool SystemFileDialog::Guarded(F&& step) {
     try {
@@ -498,16 +505,16 @@ int SystemFileDialog::Run() {
     return result == QDialog::Accepted ? 1 : 0;
 }
 
-SystemFileDialogService::SystemFileDialogService(ErrorReporter reportError)
-    : reportError_(std::move(reportError)) {}
+SystemFileDialogService::SystemFileDialogService(ErrorReporter reportError, PaneMaker makePanes)
+    : reportError_(std::move(reportError)), makePanes_(std::move(makePanes)) {}
 
 int SystemFileDialogService::GetOpenFileName(OpenFileNameRequest& request) {
-    SystemFileDialog dialog(request, SystemFileDialog::Mode::Open, reportError_);
+    SystemFileDialog dialog(request, SystemFileDialog::Mode::Open, reportError_, makePanes_);
     return dialog.Run();
 }
 
 int SystemFileDialogService::GetSaveFileName(OpenFileNameRequest& request) {
-    SystemFileDialog dialog(request, SystemFileDialog::Mode::Save, reportError_);
+    SystemFileDialog dialog(request, SystemFileDialog::Mode::Save, reportError_, makePanes_);
     return dialog.Run();
 }
 

@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ class QCheckBox;
 class QComboBox;
 class QFileDialog;
 class QLineEdit;
+class QRect;
 
 namespace sorvak::platform {
 
@@ -23,6 +25,9 @@ class TemplateWindow;
 
 // Shows a failure raised by a notification step; ShowException by default.
 using ErrorReporter = std::function<void(const std::exception&)>;
+// Makes the panes of one running dialog: host is the window of the child
+// template, spare its area outside the standard controls (host coordinates).
+using PaneMaker = std::function<std::unique_ptr<DialogPanes>(QWidget* host, const QRect& spare)>;
 
 // Loads Qt's own translations for the user's language into the application,
 // once, so that the dialog's standard labels are in that language.
@@ -35,7 +40,7 @@ public:
 
     // The request must outlive the dialog: results are written into it.
     SystemFileDialog(OpenFileNameRequest& request, Mode mode, ErrorReporter reportError,
-                     QWidget* parent = nullptr);
+                     PaneMaker makePanes = {}, QWidget* parent = nullptr);
     ~SystemFileDialog() override;
 
     // Runs the dialog application-modal. Nonzero when the user confirmed;
@@ -70,6 +75,7 @@ public:
     std::string CurrentFilePath() const override;
     std::string FileNameText() const override;
     void SetFileNameText(std::string_view text) override;
+    DialogPanes* Panes() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -97,6 +103,8 @@ private:
     OpenFileNameRequest& request_;
     Mode mode_;
     ErrorReporter reportError_;
+    PaneMaker makePanes_;
+    std::unique_ptr<DialogPanes> panes_;
     OpenFileNameHook* hook_;
     Embedded* files_ = nullptr;
     TemplateWindow* templateWindow_ = nullptr;
@@ -115,12 +123,13 @@ private:
 // The dialog calls, served by SystemFileDialog.
 class SystemFileDialogService : public FileDialogService {
 public:
-    explicit SystemFileDialogService(ErrorReporter reportError = {});
+    explicit SystemFileDialogService(ErrorReporter reportError = {}, PaneMaker makePanes = {});
     int GetOpenFileName(OpenFileNameRequest& request) override;
     int GetSaveFileName(OpenFileNameRequest& request) override;
 
 private:
     ErrorReporter reportError_;
+    PaneMaker makePanes_;
 };
 
 } // namespace sorvak::platform
