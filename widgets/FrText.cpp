@@ -103,13 +103,20 @@ std::string TTextForm::MemoText() const {
 }
 
 void TTextForm::ShowModal() {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.left() + (area.width() - width()) / 2,
-             area.top() + (area.height() - height()) / 2);
-    }
     Memo1->setFocus();
     exec();
+}
+
+void TTextForm::showEvent(QShowEvent* event) {
+    // The outer frame is centred; its size is known once the platform
+    // window exists, which it does by now.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        const QSize frame = frameGeometry().size();
+        move(area.left() + (area.width() - frame.width()) / 2,
+             area.top() + (area.height() - frame.height()) / 2);
+    }
+    QDialog::showEvent(event);
 }
 
 void TTextForm::Button3Click() {

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -240,4 +242,21 @@ TEST_F(TextFormTest, CloseButtonAndCloseBoxEndTheWindow) {
     form_->show();
     form_->close();
     EXPECT_FALSE(form_->isVisible());
+}
+
+TEST_F(TextFormTest, OpensCentredWithTheFocusInTheTextBox) {
+    form_->hide();
+    QRect frame;
+    QWidget* focus = nullptr;
+    QTimer::singleShot(0, form_.get(), [&] {
+        frame = form_->frameGeometry();
+        focus = form_->focusWidget();
+        form_->Button2->click();
+    });
+    form_->ShowModal();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form_->size(), QSize(513, 213));
+    EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1);
+    EXPECT_EQ(focus, form_->Memo1);
 }
