@@ -118,3 +118,29 @@ TEST(FileListRoad, SaveWritesTheTextBoxAndTheNextRunOpensInItsFolder) {
     ASSERT_EQ(session.WaitForExit(), 0);
     EXPECT_EQ(ReadFileBytes(folder / "third.txt"), listed);
 }
+
+TEST(FileListRoad, ShiftJisLocaleListsCodePage932Bytes) {
+    if (!fs::exists("/usr/lib/locale/ja_JP.sjis") && !fs::exists("/usr/lib/locale/locale-archive"))
+        GTEST_SKIP() << "no Shift_JIS locale";
+    Session session;
+    // "é" has no code page 932 form: the name keeps its place with "?".
+    session.OwnClipboard(
+        {{"x-special/gnome-copied-files", "copy\n" + JapaneseUri + "\nfile:///tmp/caf%C3%A9%20x"}});
+    session.StartProgram({{"LANG", "ja_JP.SJIS"}, {"LC_ALL", "ja_JP.SJIS"}});
+    std::string window = session.WaitForWindow(FileListTitle);
+    ASSERT_FALSE(window.empty());
+    session.Click(window, CopyX, ButtonY);
+    session.Click(window, SaveX, ButtonY);
+    ASSERT_FALSE(session.WaitForWindow(FileListDialogTitle).empty());
+    const fs::path saved = session.WorkDir() / "sjis.txt";
+    session.Type(saved.string());
+    session.Key("Return");
+    ASSERT_TRUE(session.WaitForWindowGone(FileListDialogTitle));
+    window = session.WaitForWindow(FileListTitle);
+    ASSERT_FALSE(window.empty());
+    session.Click(window, CloseX, ButtonY);
+    ASSERT_EQ(session.WaitForExit(), 0);
+    EXPECT_EQ(ReadFileBytes(saved),
+              "/home/u/\x8E\xCA\x90\x5E/\x93\xFA\x96\x7B\x8C\xEA.txt\r\n/tmp/caf? x\r\n");
+    EXPECT_EQ(session.ReadClipboardText(), JapanesePath + "\n/tmp/caf? x\n");
+}
