@@ -215,6 +215,9 @@ TEST_F(TextFormTest, SaveWritesTheTextBoxAndRemembersTheFolder) {
     ASSERT_EQ(dialogs_.Seen.size(), 2u);
     EXPECT_EQ(dialogs_.Seen[1].FileText(), first.string());
     EXPECT_EQ(dialogs_.Seen[0].FileText(), "CopyFiles.txt");
+    // The system dialog is not asked to question an existing name.
+    EXPECT_EQ(dialogs_.Seen[1].Flags & ofn::OverwritePrompt, 0u);
+    EXPECT_NE(dialogs_.Seen[1].Flags & ofn::HideReadOnly, 0u);
     EXPECT_EQ(ReadBytes(second), "/home/u/a b.txt\r\n/home/u/写真\r\n/edited\u00A0name");
     EXPECT_EQ(SavedFolder(), root_.string());
 
