@@ -5,6 +5,7 @@
 #include "Clipboard.h"
 #include "ExtIniFile.h"
 #include "MemoryClipboard.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,8 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 using namespace sorvak;
 using sorvak::widgets::TTextForm;
@@ -40,11 +39,6 @@ private:
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The user in the save dialog: confirms the next answer, or cancels.
 class ScriptedDialogs : public FileDialogService {
 public:
@@ -64,8 +58,6 @@ public:
 class TextFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/sorvak-textform-XXXXXX";
-        root_ = mkdtemp(pattern);
         settings_ = std::make_unique<TExtIniFile>((root_ / "sorvak").string());
         widgets::TextFormServices services;
         services.Clipboard = &clipboardObject_;
@@ -84,7 +76,6 @@ protected:
     void TearDown() override {
         form_.reset();
         settings_.reset();
-        fs::remove_all(root_);
     }
 
     std::string SavedFolder() {
@@ -96,7 +87,8 @@ protected:
         form_->Memo1->insertPlainText(text);
     }
 
-    fs::path root_;
+    test::TempDir dir_{"sorvak-textform"};
+    const fs::path root_ = dir_.Path();
     platform::MemoryClipboard clipboard_;
     TClipboard clipboardObject_{clipboard_};
     ScriptedDialogs dialogs_;
@@ -201,11 +193,11 @@ TEST_F(TextFormTest, SaveWritesTheTextBoxAndRemembersTheFolder) {
     const fs::path first = root_ / "lists" / "first.txt";
     fs::create_directories(first.parent_path());
     const fs::path second = root_ / "second.txt";
-    std::ofstream(second) << "old content that is longer than the new one\r\n";
+    test::WriteFileBytes(second, "old content that is longer than the new one\r\n");
     dialogs_.Answers = {first.string(), second.string()};
 
     form_->Button1->click();
-    EXPECT_EQ(ReadBytes(first), "/home/u/a b.txt\r\n/home/u/写真\r\n");
+    EXPECT_EQ(test::ReadFileBytes(first), "/home/u/a b.txt\r\n/home/u/写真\r\n");
     EXPECT_EQ(SavedFolder(), first.parent_path().string());
 
     // Edited, saved over an existing file without a question; the dialog
@@ -218,7 +210,7 @@ TEST_F(TextFormTest, SaveWritesTheTextBoxAndRemembersTheFolder) {
     // The system dialog is not asked to question an existing name.
     EXPECT_EQ(dialogs_.Seen[1].Flags & ofn::OverwritePrompt, 0u);
     EXPECT_NE(dialogs_.Seen[1].Flags & ofn::HideReadOnly, 0u);
-    EXPECT_EQ(ReadBytes(second), "/home/u/a b.txt\r\n/home/u/写真\r\n/edited\u00A0name");
+    EXPECT_EQ(test::ReadFileBytes(second), "/home/u/a b.txt\r\n/home/u/写真\r\n/edited\u00A0name");
     EXPECT_EQ(SavedFolder(), root_.string());
 
     // Cancel changes nothing.
