@@ -3,11 +3,14 @@
 #include "CodePage.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace sorvak {
@@ -58,12 +61,39 @@ ReadResult ReadSettingsFile(const std::string& path, std::string& bytes) {
         if (got < 0)
             return ReadResult::Failed;
         if (got == 0)
-            return ReadResult::Read;
+            // Text after a NUL would be dropped by the line rules and lost at
+            // the next write: such a file is not ours to rewrite.
+            return bytes.find('\0') == std::string::npos ? ReadResult::Read : ReadResult::Failed;
         if (bytes.size() + static_cast<std::size_t>(got) > MaxFileSize)
             return ReadResult::Failed; // grew while being read
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
 }
+
+// Serialises the read-merge-write at the end between copies of the program.
+// The settings file itself is replaced by a rename, so the lock lives on a
+// file of its own that is never removed. A copy that holds it for longer than
+// a save takes is not waited for: the merge then runs unlocked.
+class SettingsLock {
+public:
+    explicit SettingsLock(const std::string& iniPath)
+        : fd_(::open((iniPath + ".lock").c_str(),
+                     O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666)) {
+        using namespace std::chrono;
+        if (fd_.get() < 0)
+            return;
+        const auto end = steady_clock::now() + seconds(2);
+        while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || steady_clock::now() >= end)
+                return;
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+    }
+    // Closing the descriptor releases the lock.
+
+private:
+    FileDescriptor fd_;
+};
 
 std::string NormalisedSection(std::string_view section) {
     std::string name(section);
@@ -147,8 +177,8 @@ std::optional<std::int32_t> ParseIniInt(std::string_view text) {
 
 TExtIniFile::TExtIniFile(std::string programPath) : programPath_(std::move(programPath)) {
     baseName_ = BaseNameOf(programPath_);
-    folderPath_ = GetFolderPath(dfApplication);
     iniFileName_ = baseName_ + ".ini";
+    folderPath_ = SettingsFolder(dfApplication);
     Load();
 }
 
@@ -172,7 +202,7 @@ void TExtIniFile::SetCaseSensitive(bool value) {
 void TExtIniFile::SetDefaultFolder(TDefaultFolder value) {
     if (autoUpdate_)
         Save(true);
-    folderPath_ = GetFolderPath(value);
+    folderPath_ = SettingsFolder(value);
     Load();
     defaultFolder_ = value;
 }
@@ -270,6 +300,12 @@ TExtIniFile::Index TExtIniFile::FindValue(std::string_view section, std::string_
 
 void TExtIniFile::StoreValue(std::string_view section, std::string_view key,
                              std::string_view value) {
+    ApplyValue(section, key, value);
+    writes_.push_back({std::string(section), std::string(key), std::string(value), caseSensitive_});
+}
+
+void TExtIniFile::ApplyValue(std::string_view section, std::string_view key,
+                             std::string_view value) {
     Index index = IndexOfSection(section);
     if (index < 0) {
         index = sections_.Append(NormalisedSection(section));
@@ -296,6 +332,7 @@ void TExtIniFile::StoreValue(std::string_view section, std::string_view key,
 
 void TExtIniFile::Load() {
     Clear();
+    writes_.clear();
     loadFailed_ = false;
     std::string bytes;
     switch (ReadSettingsFile(GetIniPath(), bytes)) {
@@ -309,9 +346,22 @@ void TExtIniFile::Load() {
     case ReadResult::Read:
         break;
     }
+    Parse(bytes);
+    if (OnLoad) {
+        try {
+            OnLoad(*this);
+        } catch (...) {
+            // A handler's failure ends the load silently; what was read stays.
+        }
+    }
+}
+
+void TExtIniFile::Parse(std::string_view bytes) {
+    // Some editors save a byte-order mark, which would hide the first header.
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
     LineList lines;
     lines.SplitText(bytes);
-    std::string().swap(bytes);
 
     LineList* current = nullptr;
     for (Index i = 0; i < lines.Count(); ++i) {
@@ -325,19 +375,39 @@ void TExtIniFile::Load() {
             current->Append(line);
         }
     }
-    if (OnLoad) {
-        try {
-            OnLoad(*this);
-        } catch (...) {
-            // A handler's failure ends the load silently; what was read stays.
-        }
-    }
 }
 
 void TExtIniFile::Save(bool onlyIfNotEmpty) {
     if (loadFailed_)
         return;
     try {
+        const std::string path = GetIniPath();
+        if (!folderPath_.empty()) {
+            std::error_code ignored;
+            std::filesystem::create_directories(folderPath_, ignored);
+        }
+        // Another copy of the program may have saved since this one loaded:
+        // this run's writes go onto what the file holds now, so the keys it
+        // did not write keep the other copy's values.
+        const SettingsLock lock(path);
+        std::string bytes;
+        const ReadResult read = ReadSettingsFile(path, bytes);
+        if (read == ReadResult::Failed)
+            return;
+        Clear();
+        if (read == ReadResult::Read)
+            Parse(bytes);
+        std::string().swap(bytes);
+        // Each write matches names as it did when it was made.
+        const bool caseSensitive = caseSensitive_;
+        for (const PendingWrite& write : writes_) {
+            if (write.caseSensitive != caseSensitive_)
+                SetCaseSensitive(write.caseSensitive);
+            ApplyValue(write.section, write.key, write.value);
+        }
+        if (caseSensitive != caseSensitive_)
+            SetCaseSensitive(caseSensitive);
+
         LineList out;
         for (Index i = 0; i < sections_.Count(); ++i) {
             out.Append(sections_[i]);
@@ -346,7 +416,8 @@ void TExtIniFile::Save(bool onlyIfNotEmpty) {
             out.Append(std::string());
         }
         if (!onlyIfNotEmpty || out.Count() > 0)
-            out.WriteFile(GetIniPath());
+            out.WriteFile(path);
+        writes_.clear();
     } catch (...) {
         // The store reports nothing; the settings stay in memory.
     }
@@ -362,6 +433,24 @@ void TExtIniFile::Clear() {
     sections_.Clear();
     bodies_.clear();
     SectionsChanged();
+}
+
+std::string TExtIniFile::SettingsFolder(TDefaultFolder kind) const {
+    const std::string folder = GetFolderPath(kind);
+    if (kind != dfApplication)
+        return folder;
+    // An installed copy in a folder the user cannot write would remember
+    // nothing; a file beside the program still wins where there is one.
+    struct stat info {};
+    if (::lstat((folder + iniFileName_).c_str(), &info) == 0 ||
+        ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0)
+        return folder;
+    std::string config = ConfigHome();
+    if (config.empty())
+        return folder;
+    if (config.back() != '/')
+        config.push_back('/');
+    return config + baseName_ + "/";
 }
 
 std::string TExtIniFile::GetFolderPath(TDefaultFolder kind) const {
