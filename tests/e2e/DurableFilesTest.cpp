@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sstream>
 #include <sys/mount.h>
 #include <thread>
 #include <unistd.h>
@@ -91,6 +92,28 @@ std::string SmallPng(Session& session) {
         .Output;
 }
 
+// The overwrite question carries the dialog's caption: waits for a second
+// window of that caption, gives it the focus and answers yes.
+bool ConfirmOverwrite(Session& session, const std::string& title, const std::string& dialog) {
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < end) {
+        const RunResult found = RunCommand({"xdotool", "search", "--onlyvisible", "--name", title},
+                                           session.Environment(), 5s);
+        std::istringstream windows(found.Output);
+        for (std::string window; std::getline(windows, window);) {
+            if (window.empty() || window == dialog)
+                continue;
+            RunCommand({"xdotool", "mousemove", "0", "0", "windowfocus", "--sync", window},
+                       session.Environment(), 10s);
+            std::this_thread::sleep_for(150ms);
+            session.Key("alt+y");
+            return true;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
 constexpr const char* NotMountable = "needs root to mount a tmpfs";
 
 } // namespace
@@ -108,7 +131,9 @@ TEST(DurableFiles, ReplacingAFileOnAFullDiskShowsTheWriteErrorAndKeepsTheOldFile
         const char* title;
         std::string settings;
     } cases[] = {
-        {"old.txt", {"text", std::string(100000, 'x')}, TextDialogTitle,
+        {"old.txt",
+         {"text", std::string(100000, 'x')},
+         TextDialogTitle,
          TextIni(session.WorkDir())},
         {"old.png", {"image/png", png}, PictureDialogTitle, PictureIni(3, session.WorkDir())},
     };
@@ -120,12 +145,11 @@ TEST(DurableFiles, ReplacingAFileOnAFullDiskShowsTheWriteErrorAndKeepsTheOldFile
         WriteFileBytes(session.SettingsPath(), c.settings);
         session.OwnClipboard({c.clipboard});
         session.StartProgram();
-        ASSERT_FALSE(session.WaitForWindow(c.title).empty());
+        const std::string dialog = session.WaitForWindow(c.title);
+        ASSERT_FALSE(dialog.empty());
         session.Type((session.WorkDir() / "full" / c.name).string());
         session.Key("Return");
-        // The overwrite question has the dialog's caption; answer yes.
-        std::this_thread::sleep_for(1s);
-        session.Key("alt+y");
+        ASSERT_TRUE(ConfirmOverwrite(session, std::string("^") + c.title + "$", dialog));
         ASSERT_FALSE(session.WaitForWindow("^Sorvak$").empty());
         session.Key("Return");
         EXPECT_EQ(session.WaitForExit(), 0);
