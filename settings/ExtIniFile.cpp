@@ -346,7 +346,7 @@ void TExtIniFile::Load() {
     case ReadResult::Read:
         break;
     }
-    Parse(bytes);
+    Parse(std::move(bytes));
     if (OnLoad) {
         try {
             OnLoad(*this);
@@ -356,12 +356,14 @@ void TExtIniFile::Load() {
     }
 }
 
-void TExtIniFile::Parse(std::string_view bytes) {
+void TExtIniFile::Parse(std::string bytes) {
+    std::string_view text(bytes);
     // Some editors save a byte-order mark, which would hide the first header.
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     LineList lines;
-    lines.SplitText(bytes);
+    lines.SplitText(text);
+    std::string().swap(bytes);
 
     LineList* current = nullptr;
     for (Index i = 0; i < lines.Count(); ++i) {
@@ -396,7 +398,7 @@ void TExtIniFile::Save(bool onlyIfNotEmpty) {
             return;
         Clear();
         if (read == ReadResult::Read)
-            Parse(bytes);
+            Parse(std::move(bytes));
         std::string().swap(bytes);
         // Each write matches names as it did when it was made.
         const bool caseSensitive = caseSensitive_;

@@ -116,7 +116,7 @@ private:
     // StoreValue without remembering the write.
     void ApplyValue(std::string_view section, std::string_view key, std::string_view value);
     // Fills the empty store from the file's bytes.
-    void Parse(std::string_view bytes);
+    void Parse(std::string bytes);
     LineList* NewBody(Index section);
     void SectionsChanged() { indexValid_ = false; }
     std::string IndexKey(std::string_view header) const;
