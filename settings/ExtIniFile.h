@@ -36,7 +36,8 @@ public:
     using TNotifyEvent = std::function<void(TExtIniFile& sender)>;
 
     // programPath names the program file whose folder and name place the
-    // file (tests pass a path inside a temporary folder). Loads at once.
+    // file (tests pass a path inside a temporary folder), or the configuration
+    // folder where that folder cannot be written. Loads at once.
     explicit TExtIniFile(std::string programPath = ProgramPath());
     // Writes the file when AutoUpdate and not UpdateAtOnce.
     ~TExtIniFile();
@@ -92,10 +93,6 @@ public:
     void Clear();
 
     std::string GetFolderPath(TDefaultFolder kind) const;
-    // GetFolderPath, except that a program folder the user cannot write and
-    // that holds no settings file gives $XDG_CONFIG_HOME/BaseName/ (not yet
-    // made: Save makes it).
-    std::string SettingsFolder(TDefaultFolder kind) const;
     std::string GetIniPath() const { return folderPath_ + iniFileName_; }
 
     // The header lines in file order; each line's object is its body.
@@ -113,6 +110,10 @@ private:
         bool caseSensitive;
     };
 
+    // GetFolderPath, except that a program folder the user cannot write and
+    // that holds no settings file gives $XDG_CONFIG_HOME/BaseName/ (not yet
+    // made: Save makes it).
+    std::string SettingsFolder(TDefaultFolder kind) const;
     // StoreValue without remembering the write.
     void ApplyValue(std::string_view section, std::string_view key, std::string_view value);
     // Fills the empty store from the file's bytes.
