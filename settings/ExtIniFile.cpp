@@ -1,6 +1,8 @@
 #include "ExtIniFile.h"
 
 #include "CodePage.h"
+#include "FileDescriptor.h"
+#include "FileHead.h"
 
 #include <cerrno>
 #include <chrono>
@@ -23,51 +25,22 @@ constexpr std::size_t MaxFileSize = std::size_t(256) << 20;
 
 enum class ReadResult { Missing, Read, Failed };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 ReadResult ReadSettingsFile(const std::string& path, std::string& bytes) {
-    int raw;
-    do {
-        // Non-blocking so that a FIFO at this path cannot hang the start.
-        raw = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    } while (raw < 0 && errno == EINTR);
-    if (raw < 0)
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
-    const FileDescriptor fd(raw);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         static_cast<std::uint64_t>(info.st_size) > MaxFileSize)
         return ReadResult::Failed;
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return ReadResult::Failed;
-        if (got == 0)
-            // Text after a NUL would be dropped by the line rules and lost at
-            // the next write: such a file is not ours to rewrite.
-            return bytes.find('\0') == std::string::npos ? ReadResult::Read : ReadResult::Failed;
-        if (bytes.size() + static_cast<std::size_t>(got) > MaxFileSize)
-            return ReadResult::Failed; // grew while being read
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
+    int error = 0;
+    // One byte past the limit tells a file that grew meanwhile.
+    std::optional<std::string> read = ReadFileHead(path, MaxFileSize + 1, &error);
+    if (!read)
+        return (error == ENOENT || error == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
+    // Text after a NUL would be dropped by the line rules and lost at the
+    // next write: such a file is not ours to rewrite.
+    if (read->size() > MaxFileSize || read->find('\0') != std::string::npos)
+        return ReadResult::Failed;
+    bytes = std::move(*read);
+    return ReadResult::Read;
 }
 
 // Serialises the read-merge-write at the end between copies of the program.

@@ -1,12 +1,12 @@
 #include "OutputFile.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,37 +14,17 @@ namespace sorvak {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Entries(const std::string& folder) {
+std::vector<std::string> Entries(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
-
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/sorvak-outputfile-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 std::string CreateMessage(const std::string& path, int errnum) {
     return "ファイル \"" + path + "\". " + std::strerror(errnum) + " を作成できません";
@@ -93,10 +73,10 @@ TEST(OutputFile, FailureAtAnyStepLeavesTheOldFileAndNoNewOne) {
     for (const Case& c : cases) {
         for (const bool existed : {true, false}) {
             SCOPED_TRACE(std::string(c.step) + (existed ? " replacing" : " new"));
-            TempDir dir;
+            TempDir dir("sorvak-outputfile");
             const std::string target = dir / "picture.png";
             if (existed)
-                WriteAll(target, "old bytes");
+                WriteFileBytes(target, "old bytes");
             FailingCalls calls(c.step, c.error);
             try {
                 OutputFile file(target, calls);
@@ -109,37 +89,37 @@ TEST(OutputFile, FailureAtAnyStepLeavesTheOldFileAndNoNewOne) {
                                                      : CreateMessage(target, c.error));
             }
             if (existed) {
-                EXPECT_EQ(ReadAll(target), "old bytes");
-                EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"picture.png"});
+                EXPECT_EQ(ReadFileBytes(target), "old bytes");
+                EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"picture.png"});
             } else {
-                EXPECT_TRUE(Entries(dir.path()).empty());
+                EXPECT_TRUE(Entries(dir.Path()).empty());
             }
         }
     }
 }
 
 TEST(OutputFile, ObjectEndedWithoutCloseLeavesTheOldFile) {
-    TempDir dir;
+    TempDir dir("sorvak-outputfile");
     const std::string target = dir / "a.txt";
-    WriteAll(target, "old");
+    WriteFileBytes(target, "old");
     {
         OutputFile file(target);
         file.Write("part of the new");
     }
-    EXPECT_EQ(ReadAll(target), "old");
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(ReadFileBytes(target), "old");
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"a.txt"});
 }
 
 TEST(OutputFile, ReplacingKeepsPermissionBitsAndWritesThroughLinks) {
-    TempDir dir;
+    TempDir dir("sorvak-outputfile");
     const std::string target = dir / "private.txt";
-    WriteAll(target, "old");
+    WriteFileBytes(target, "old");
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
     ASSERT_EQ(::symlink("private.txt", (dir / "link.txt").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "link.txt").c_str(), (dir / "link2.txt").c_str()), 0);
 
     WriteWholeFile(dir / "link2.txt", "new");
-    EXPECT_EQ(ReadAll(target), "new");
+    EXPECT_EQ(ReadFileBytes(target), "new");
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_TRUE(fs::is_symlink(dir / "link2.txt"));
     struct stat info {};
@@ -149,12 +129,12 @@ TEST(OutputFile, ReplacingKeepsPermissionBitsAndWritesThroughLinks) {
     // A link to a file that is not there yet makes that file.
     ASSERT_EQ(::symlink("later.txt", (dir / "dangling.txt").c_str()), 0);
     WriteWholeFile(dir / "dangling.txt", "made");
-    EXPECT_EQ(ReadAll(dir / "later.txt"), "made");
+    EXPECT_EQ(ReadFileBytes(dir / "later.txt"), "made");
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.txt"));
 }
 
 TEST(OutputFile, NewFileGetsTheUsualModeAndEmptyBytesMakeAnEmptyFile) {
-    TempDir dir;
+    TempDir dir("sorvak-outputfile");
     const mode_t mask = ::umask(022);
     WriteWholeFile(dir / "empty.txt", "");
     ::umask(mask);
@@ -165,7 +145,7 @@ TEST(OutputFile, NewFileGetsTheUsualModeAndEmptyBytesMakeAnEmptyFile) {
 }
 
 TEST(OutputFile, TargetsThatAreNoRegularFileAreRefusedWithoutBlocking) {
-    TempDir dir;
+    TempDir dir("sorvak-outputfile");
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string folder = dir / "folder";
@@ -190,7 +170,7 @@ TEST(OutputFile, TargetsThatAreNoRegularFileAreRefusedWithoutBlocking) {
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"fifo", "folder", "loop", "to-fifo"}));
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"fifo", "folder", "loop", "to-fifo"}));
 }
 
 } // namespace
