@@ -90,6 +90,7 @@ private:
     void BuildFilters();
     void BuildTemplate();
     void ConnectNotifications();
+    void WidenForColumn();
     void PlaceOnScreen();
     void RaiseInitDone();
     void OnTypeActivated(int index);
