@@ -5,7 +5,10 @@
 #include "Gif.h"
 #include "Jpeg.h"
 #include "Paths.h"
+#include "PictureFormats.h"
 #include "Png.h"
+
+#include <cctype>
 
 namespace sorvak {
 
@@ -25,29 +28,14 @@ std::string DefaultPictureName(std::int32_t width, std::int32_t height, int code
 }
 
 std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex) {
-    switch (filterIndex) {
-    case 2:
-        return std::make_unique<TJPEGImage>();
-    case 3:
-        return std::make_unique<TPNGObject>();
-    case 4:
-        return std::make_unique<TGIFImage>();
-    default:
-        return std::make_unique<TBitmap>();
-    }
+    return PictureFormatOf(filterIndex).CreateWriter();
 }
 
 std::string PictureFormatName(std::uint8_t filterIndex) {
-    switch (filterIndex) {
-    case 2:
-        return "JPEG";
-    case 3:
-        return "PNG";
-    case 4:
-        return "GIF";
-    default:
-        return "BMP";
-    }
+    std::string name(PictureFormatOf(filterIndex).DefaultExt);
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
 }
 
 void FollowWriteProgress(TGraphic& writer, WriteProgress& progress) {
@@ -69,9 +57,7 @@ TDataModule1::TDataModule1(DriverServices services) : services_(std::move(servic
     ExtIniFile1 = std::make_unique<TExtIniFile>(services_.ProgramPath);
 
     SavePictureDialog1 = std::make_unique<TSavePictureDialog>(services_.Dialogs);
-    SavePictureDialog1->Filter =
-        codepage::FromUtf8("ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg;*.ipeg|"
-                           "PNG イメージファイル (*.png)|*.png|GIF イメージファイル (*.gif)|*.gif");
+    SavePictureDialog1->Filter = codepage::FromUtf8(PictureFilterText());
     SavePictureDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
                                    TOpenOption::ofEnableSizing};
     SavePictureDialog1->Title = codepage::FromUtf8("クリップボード画像に名前を付けて保存");
@@ -120,20 +106,7 @@ void TDataModule1::DataModuleCreate() {
 }
 
 void TDataModule1::SetPictureDefaultExt(std::uint8_t index) {
-    switch (index) {
-    case 2:
-        SavePictureDialog1->DefaultExt = "jpg";
-        break;
-    case 3:
-        SavePictureDialog1->DefaultExt = "png";
-        break;
-    case 4:
-        SavePictureDialog1->DefaultExt = "gif";
-        break;
-    default:
-        SavePictureDialog1->DefaultExt = "bmp";
-        break;
-    }
+    SavePictureDialog1->DefaultExt = std::string(PictureFormatOf(index).DefaultExt);
 }
 
 void TDataModule1::PictureBranch() {

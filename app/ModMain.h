@@ -85,7 +85,8 @@ extern TDataModule1* DataModule1;
 // Image（W×H） in the ANSI code page.
 std::string DefaultPictureName(std::int32_t width, std::int32_t height,
                                int codePage = codepage::System());
-// The name of the format written for a filter index ("BMP", "JPEG", ...).
+// The name of the format written for a filter index: its extension in
+// capitals ("BMP", "JPG", ...).
 std::string PictureFormatName(std::uint8_t filterIndex);
 // Routes the writer's progress notices to progress, as one 0-100 scale.
 void FollowWriteProgress(TGraphic& writer, WriteProgress& progress);

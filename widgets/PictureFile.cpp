@@ -1,31 +1,13 @@
 #include "PictureFile.h"
 
+#include "FileHead.h"
+
 #include <QBuffer>
 #include <QImageReader>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace sorvak::widgets {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 const char* QtFormatName(TPictureFormat format) {
     switch (format) {
@@ -49,29 +31,12 @@ const char* QtFormatName(TPictureFormat format) {
 } // namespace
 
 std::optional<QByteArray> ReadRegularFile(const std::string& fileName, qint64 limit) {
-    // O_NONBLOCK: opening a FIFO without a writer would otherwise wait.
-    const FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0)
+    // One byte more than the limit tells a file that is too large.
+    const std::optional<std::string> bytes =
+        ReadFileHead(fileName, static_cast<std::size_t>(limit) + 1);
+    if (!bytes || static_cast<qint64>(bytes->size()) > limit)
         return std::nullopt;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
-        return std::nullopt;
-    QByteArray bytes;
-    bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got =
-            ::read(file.get(), bytes.data() + done, static_cast<std::size_t>(bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break; // the file shrank while it was read
-        done += got;
-    }
-    bytes.truncate(done);
-    return bytes;
+    return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
 }
 
 QImage DecodePicture(const QByteArray& bytes, TPictureFormat format) {

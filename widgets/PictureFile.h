@@ -15,8 +15,7 @@ namespace sorvak::widgets {
 inline constexpr qint64 PictureFileLimit = 128 * 1024 * 1024;
 
 // The bytes of a regular file of at most `limit` bytes; none for anything
-// else (folder, FIFO, device, missing, unreadable, too large). Never blocks:
-// the file is opened non-blocking and looked at before it is read.
+// else (folder, FIFO, device, missing, unreadable, too large). Never blocks.
 std::optional<QByteArray> ReadRegularFile(const std::string& fileName,
                                           qint64 limit = PictureFileLimit);
 

@@ -257,7 +257,7 @@ TEST_F(Driver, PictureWritesAreFollowedOnOneScaleUntilTheyEnd) {
         followed.push_back({format, {}, false});
         return std::make_unique<RecordedProgress>(followed.back());
     };
-    const std::pair<int, const char*> cases[] = {{1, "BMP"}, {2, "JPEG"}, {3, "PNG"}, {4, "GIF"}};
+    const std::pair<int, const char*> cases[] = {{1, "BMP"}, {2, "JPG"}, {3, "PNG"}, {4, "GIF"}};
     for (const auto& [filter, format] : cases) {
         SCOPED_TRACE(format);
         clipboard_.SetBitmap(Picture(40, 300));
