@@ -335,7 +335,7 @@ TEST_F(ExtIniFileTest, NoRegularFileAtThePath) {
 
 TEST_F(ExtIniFileTest, SaveAppliesThisRunsWritesToWhatTheFileHoldsNow) {
     WriteFileBytes(ini_, "[PictureDialog]\r\nSavePicMode=1\r\nInitialDir=/a\r\n\r\n"
-                   "[TextSaveDialog]\r\nInitialDir=/t\r\nGone=1\r\n\r\n");
+                         "[TextSaveDialog]\r\nInitialDir=/t\r\nGone=1\r\n\r\n");
     {
         TExtIniFile store(program_);
         store.WriteInt("PictureDialog", "SavePicMode", 4);
@@ -344,7 +344,8 @@ TEST_F(ExtIniFileTest, SaveAppliesThisRunsWritesToWhatTheFileHoldsNow) {
         store.WriteStr("TextSaveDialog", "Gone", ""); // kept as present and empty
         // Another copy saves meanwhile: changed values, a key and a section
         // of its own, and our header spelt in other case.
-        WriteFileBytes(ini_, "[picturedialog]\r\nsavepicmode=2\r\nInitialDir=/other\r\nExtra=x\r\n\r\n"
+        WriteFileBytes(ini_,
+                       "[picturedialog]\r\nsavepicmode=2\r\nInitialDir=/other\r\nExtra=x\r\n\r\n"
                        "[TextSaveDialog]\r\nInitialDir=/other-t\r\nGone=1\r\n\r\n"
                        "[FilePathSaveDialog]\r\nInitialDir=/f\r\n\r\n");
         store.Update();
