@@ -10,6 +10,8 @@ target_sources(sorvak_dialogs PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PicturePane.h
     ${CMAKE_CURRENT_LIST_DIR}/SavePictureDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/SavePictureDialog.h
     ${CMAKE_CURRENT_LIST_DIR}/SystemVersion.cpp ${CMAKE_CURRENT_LIST_DIR}/SystemVersion.h
+    ${CMAKE_CURRENT_LIST_DIR}/PreviewFile.cpp ${CMAKE_CURRENT_LIST_DIR}/PreviewFile.h
+    ${CMAKE_CURRENT_LIST_DIR}/TextDlgHelpers.cpp ${CMAKE_CURRENT_LIST_DIR}/TextDlgHelpers.h
     ${CMAKE_CURRENT_LIST_DIR}/TextDlgs.cpp ${CMAKE_CURRENT_LIST_DIR}/TextDlgs.h
     ${CMAKE_CURRENT_LIST_DIR}/TextPreviewPane.h
 )

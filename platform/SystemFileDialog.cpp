@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "FileDialogFilters.h"
 #include "FileDialogTemplate.h"
+#include "FileListColumns.h"
 #include "MessageBoxes.h"
 
 #include <QAbstractItemView>
@@ -200,6 +201,7 @@ void SystemFileDialog::BuildFileDialog() {
     // still ask it.
     static auto* const iconProvider = new NameOnlyIconProvider;
     files_->setIconProvider(iconProvider);
+    FitListColumns(*files_);
     files_->setWindowFlags(Qt::Widget);
     files_->setSizeGripEnabled(false);
     files_->setAcceptMode(mode_ == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
