@@ -3,12 +3,10 @@
 // check box and a read-only, monospaced preview.
 #include "TextPreviewPane.h"
 
+#include <QCheckBox>
+#include <QFrame>
+#include <QPlainTextEdit>
 #include <QPointer>
-
-class QCheckBox;
-class QFrame;
-class QPlainTextEdit;
-class QWidget;
 
 namespace sorvak::widgets {
 
