@@ -1,11 +1,11 @@
 #pragma once
 // What the text preview shows of a file: its first bytes read without ever
-// blocking, form description files as their text form, line breaks as CR LF.
+// blocking (ReadFileHead), form description files as their text form, line
+// breaks as CR LF.
 #include "CodePage.h"
-#include "Exception.h"
+#include "FileHead.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,20 +15,6 @@ namespace sorvak {
 // Form files above this size are not converted (a huge file named .dfm would
 // otherwise be read whole): the preview shows their first bytes as they are.
 inline constexpr std::size_t FormFileConvertLimit = std::size_t{64} << 20;
-
-// "ファイル "%s". %s は開けません": a file the preview cannot open or read.
-class EFOpenError : public Exception {
-public:
-    EFOpenError(const std::string& path, int errnum);
-};
-
-// Up to `limit` bytes from the start of a regular file, read until the limit
-// or the end of the file whatever size the file reports (files under /proc
-// report 0). Opened without blocking; none when the name is not a regular
-// file (a FIFO, a device, a folder). reportedSize, when given, receives the
-// size the file reports. Throws EFOpenError.
-std::optional<std::string> ReadFileHead(const std::string& path, std::size_t limit,
-                                        std::uint64_t* reportedSize = nullptr);
 
 // The text the preview control is given: cut at the first NUL, every line
 // break (CR LF, CR, LF) made CR LF, double-byte characters passed over whole.

@@ -15,7 +15,7 @@ sorvak_add_test(formtext_preview_test
 # Writes the form fixtures and large streams as files: fuzz seeds and the
 # input of throughput measurements with sorvak-formtext.
 add_executable(sorvak-formtext-gen ${CMAKE_CURRENT_LIST_DIR}/FormTextGen.cpp)
-target_link_libraries(sorvak-formtext-gen PRIVATE sorvak_text)
+target_link_libraries(sorvak-formtext-gen PRIVATE sorvak_base)
 
 # The developer tool: text on standard output, or the message on standard
 # error and status 1 with nothing on standard output.

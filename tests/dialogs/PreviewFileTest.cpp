@@ -30,30 +30,30 @@ protected:
 
 TEST_F(PreviewFileTest, ReadsUpToTheLimitWhateverTheReportedSize) {
     const std::string path = Write("big.txt", std::string(70000, 'x') + "tail");
-    EXPECT_EQ(ReadFileHead(path, 1024), std::string(1024, 'x'));
-    EXPECT_EQ(ReadFileHead(path, 70004)->size(), 70004u);
-    EXPECT_EQ(ReadFileHead(path, 1 << 20)->size(), 70004u);
-    EXPECT_EQ(ReadFileHead(Write("empty", ""), 1024), "");
+    EXPECT_EQ(PreviewOfFile(path, 1024), std::string(1024, 'x'));
+    EXPECT_EQ(PreviewOfFile(path, 1 << 20)->size(), 70004u);
+    EXPECT_EQ(PreviewOfFile(Write("empty", ""), 1024), "");
     // /proc files report a size of 0 and still have contents.
-    const std::optional<std::string> status = ReadFileHead("/proc/self/status", 1024);
+    const std::optional<std::string> status = PreviewOfFile("/proc/self/status", 1024);
     ASSERT_TRUE(status);
     EXPECT_TRUE(status->starts_with("Name:"));
 }
 
-TEST_F(PreviewFileTest, NonRegularFilesAreRefusedWithoutBlocking) {
-    const fs::path fifo = dir_ / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+TEST_F(PreviewFileTest, NonRegularFilesShowNothingWithoutBlocking) {
     // A FIFO without a writer would block a plain open for ever.
-    EXPECT_EQ(ReadFileHead(fifo.string(), 1024), std::nullopt);
-    EXPECT_EQ(ReadFileHead(dir_.string(), 1024), std::nullopt);
-    EXPECT_EQ(ReadFileHead("/dev/zero", 1024), std::nullopt);
-    EXPECT_EQ(PreviewOfFile(fifo.string(), 1024), std::nullopt);
+    for (const char* name : {"fifo", "fifo.dfm"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(::mkfifo((dir_ / name).c_str(), 0600), 0);
+        EXPECT_EQ(PreviewOfFile((dir_ / name).string(), 1024), std::nullopt);
+    }
+    EXPECT_EQ(PreviewOfFile(dir_.string(), 1024), std::nullopt);
+    EXPECT_EQ(PreviewOfFile("/dev/zero", 1024), std::nullopt);
 }
 
 TEST_F(PreviewFileTest, FileThatCannotBeOpenedGivesTheOpenErrorWithItsPath) {
     const std::string missing = (dir_ / "missing.txt").string();
     try {
-        ReadFileHead(missing, 1024);
+        PreviewOfFile(missing, 1024);
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
         EXPECT_EQ(std::string(e.what()),
