@@ -1,5 +1,6 @@
 #include "TextDlgHelpers.h"
 
+#include <limits>
 #include <sys/stat.h>
 
 namespace sorvak {
@@ -50,8 +51,8 @@ std::size_t ExtensionDot(std::string_view name, int codePage) {
 } // namespace
 
 bool FilterExtension(std::string_view filter, long long index, std::string& ext, int codePage) {
-    // 2 * index - 1 in 64 bits from an index checked first: no overflow.
-    if (index < 1 || index > (1LL << 40))
+    // Checked first, so that 2 * index - 1 cannot overflow.
+    if (index < 1 || index > std::numeric_limits<long long>::max() / 2)
         return false;
     const std::size_t p = NthSeparator('|', filter, 2 * index - 1, codePage);
     if (p == 0)

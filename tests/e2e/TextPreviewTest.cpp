@@ -149,7 +149,7 @@ TEST_F(TextPreviewTest, FifoOrDeviceLinkUnderTheProposedNameDoesNotBlock) {
             fs::create_symlink("/dev/zero", proposed);
         const DialogPlaces places = Open();
         std::this_thread::sleep_for(std::chrono::seconds(1)); // the list fills in
-        Click(places.FirstRow()); // the preview looks at it
+        Click(places.FirstRow());                             // the preview looks at it
         // Still answering: the typed name is saved.
         Click(places.NameField());
         session_.Key("ctrl+a");
