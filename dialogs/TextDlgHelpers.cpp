@@ -1,6 +1,5 @@
 #include "TextDlgHelpers.h"
 
-#include <limits>
 #include <sys/stat.h>
 
 namespace sorvak {
@@ -26,15 +25,6 @@ int NthCharPos(char ch, std::string_view text, int n) {
 
 namespace {
 
-// NthCharPos counting only bytes that start a character.
-std::size_t NthSeparator(char ch, std::string_view text, long long n, int codePage) {
-    long long count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == ch && !codepage::IsTrailByte(text, i, codePage) && ++count == n)
-            return i + 1;
-    return 0;
-}
-
 // Index of the byte where the last component's extension starts, or npos.
 std::size_t ExtensionDot(std::string_view name, int codePage) {
     for (std::size_t i = name.size(); i-- > 0;) {
@@ -49,25 +39,6 @@ std::size_t ExtensionDot(std::string_view name, int codePage) {
 }
 
 } // namespace
-
-bool FilterExtension(std::string_view filter, long long index, std::string& ext, int codePage) {
-    // Checked first, so that 2 * index - 1 cannot overflow.
-    if (index < 1 || index > std::numeric_limits<long long>::max() / 2)
-        return false;
-    const std::size_t p = NthSeparator('|', filter, 2 * index - 1, codePage);
-    if (p == 0)
-        return false;
-    std::string_view rest = filter.substr(p);
-    const std::size_t bar = NthSeparator('|', rest, 1, codePage);
-    const std::size_t semi = NthSeparator(';', rest, 1, codePage);
-    if (bar > 0)
-        rest = rest.substr(0, bar - 1);
-    if (semi > 0)
-        rest = rest.substr(0, semi - 1);
-    const std::size_t dot = NthSeparator('.', rest, 1, codePage);
-    ext = dot == 0 ? std::string() : std::string(rest.substr(dot - 1));
-    return true;
-}
 
 std::string ReplaceExtension(std::string_view name, std::string_view ext, int codePage) {
     if (name.empty() || name.back() == '/')

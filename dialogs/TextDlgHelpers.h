@@ -1,8 +1,10 @@
 #pragma once
-// Small rules shared by the text dialogs: file names, filter strings, and the
-// extended dialog calls that carry the places-bar wish.
+// Small rules shared by the text dialogs: file names (FilterExtension for
+// filter strings), and the extended dialog calls that carry the places-bar
+// wish.
 #include "CodePage.h"
 #include "FileDialogService.h"
+#include "FilterExtension.h"
 
 #include <string>
 #include <string_view>
@@ -21,13 +23,6 @@ bool PlainFileExists(const std::string& name);
 // 1-based position of the byte at which the count of bytes equal to ch
 // reaches n; 0 when text is empty, n < 1 or there are fewer. Bytes singly.
 int NthCharPos(char ch, std::string_view text, int n);
-
-// The extension of the first pattern of filter pair `index` (1-based), from
-// its first "." on ("" when the pattern has none). False, ext untouched, when
-// there is no such pair. Bars that are second bytes of double-byte characters
-// do not count, as in the list the system dialog is given.
-bool FilterExtension(std::string_view filter, long long index, std::string& ext,
-                     int codePage = codepage::System());
 
 // The name with its extension replaced by ext (appended when it has none).
 // "/" is the only separator; a leading dot of the last component starts no

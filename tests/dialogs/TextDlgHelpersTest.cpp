@@ -1,9 +1,8 @@
-// File-name and filter rules of the text dialogs, in code page 932 and UTF-8.
+// File-name rules of the text dialogs, in code page 932 and UTF-8.
 #include "TextDlgHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -19,7 +18,6 @@ using codepage::Utf8;
 // "ポ" in code page 932 ends in 0x7C, "表" in 0x5C.
 const std::string Po = "\x83\x7C";
 const std::string Hyo = "\x95\x5C";
-const std::string TextFilterUtf8 = "テキストファイル(*.txt)|*.txt|すべてのファイル|*.*";
 
 TEST(NthCharPosTest, CountsSingleBytes) {
     struct Case {
@@ -35,43 +33,6 @@ TEST(NthCharPosTest, CountsSingleBytes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text + " n=" + std::to_string(c.n));
         EXPECT_EQ(NthCharPos(c.ch, c.text, c.n), c.expected);
-    }
-}
-
-TEST(FilterExtensionTest, FirstPatternsExtensionOfThePair) {
-    struct Case {
-        std::string filter;
-        long long index;
-        int codePage;
-        bool found;
-        std::string ext;
-    } cases[] = {
-        {TextFilterUtf8, 1, Utf8, true, ".txt"},
-        {TextFilterUtf8, 2, Utf8, true, ".*"},
-        {TextFilterUtf8, 3, Utf8, false, "kept"},
-        {TextFilterUtf8, 0, Utf8, false, "kept"},
-        {TextFilterUtf8, -5, Utf8, false, "kept"},
-        {TextFilterUtf8, INT_MAX, Utf8, false, "kept"},
-        {TextFilterUtf8, INT_MIN, Utf8, false, "kept"},
-        {TextFilterUtf8, LLONG_MAX, Utf8, false, "kept"},
-        {"J|*.jpg;*.ipeg|P|*.png", 1, Utf8, true, ".jpg"},
-        {"J|*.jpg;*.ipeg", 1, Utf8, true, ".jpg"},
-        {"A|*", 1, Utf8, true, ""},
-        {"A|Makefile|B|*.b", 1, Utf8, true, ""},
-        {"A|*.tar.gz", 1, Utf8, true, ".tar.gz"},
-        {"A|memo.txt", 1, Utf8, true, ".txt"},
-        {"A|", 1, Utf8, true, ""},
-        // A description whose character ends in 0x7C: not a bar in 932.
-        {Po + "|*.txt|B|*.b", 1, ShiftJis, true, ".txt"},
-        {Po + "|*.txt|B|*.b", 2, ShiftJis, true, ".b"},
-        {"A|*." + Po + "|B|*.b", 1, ShiftJis, true, "." + Po},
-        {"A|*." + Po + "|B|*.b", 2, ShiftJis, true, ".b"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.filter + " index=" + std::to_string(c.index));
-        std::string ext = "kept";
-        EXPECT_EQ(FilterExtension(c.filter, c.index, ext, c.codePage), c.found);
-        EXPECT_EQ(ext, c.ext);
     }
 }
 

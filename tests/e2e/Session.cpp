@@ -155,6 +155,22 @@ void Session::Type(const std::string& text) {
     RunCommand({"xdotool", "type", "--delay", "5", "--", text}, Environment(), 30s);
 }
 
+bool Session::WaitForWindowGone(const std::string& titleRegex, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (FindWindow(titleRegex).empty())
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+void Session::Click(const std::string& window, int x, int y) {
+    RunCommand({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x),
+                std::to_string(y), "click", "1", "mousemove", "0", "0"},
+               Environment(), 10s);
+}
+
 void Session::Key(const std::string& keys) {
     RunCommand({"xdotool", "key", "--delay", "30", keys}, Environment(), 10s);
     RunCommand({"xdotool", "keyup", keys}, Environment(), 10s);

@@ -4,4 +4,4 @@ sorvak_add_test(text_dialog_widget_test
     LIBS sorvak_widgets sorvak_platform Qt6::Test
     LABELS widget
     ENV QT_QPA_PLATFORM=offscreen)
-target_include_directories(text_dialog_widget_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/dialogs)
+target_include_directories(text_dialog_widget_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/formtext)
