@@ -1,5 +1,6 @@
 // File-name rules of the text dialogs, in code page 932 and UTF-8.
 #include "TextDlgHelpers.h"
+#include "SystemVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,27 @@ TEST(LowerFileExtensionTest, AsciiLettersLowerCasedOnly) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(LowerFileExtension(c.name, c.codePage), c.expected);
+    }
+}
+
+TEST(ExtendedSystemTest, VersionFigures) {
+    struct Case {
+        OsVersionInfo version;
+        bool extended;
+        bool fullRequest;
+    } cases[] = {
+        {{true, 2, 4, 0}, false, false}, {{true, 2, 5, 0}, true, true},
+        {{true, 2, 5, 1}, true, true},   {{true, 2, 6, 2}, true, true},
+        {{true, 2, 10, 0}, true, true},  {{true, 1, 4, 10}, false, false},
+        {{true, 1, 4, 90}, true, true},  {{true, 1, 4, 95}, false, true}, // narrower rule
+        {{true, 1, 5, 90}, false, true}, {{false, 2, 10, 0}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.version.PlatformId) + "." +
+                     std::to_string(c.version.MajorVersion) + "." +
+                     std::to_string(c.version.MinorVersion) + (c.version.Valid ? "" : " failed"));
+        EXPECT_EQ(IsExtendedSystem(c.version), c.extended);
+        EXPECT_EQ(HasFullRequest(c.version), c.fullRequest);
     }
 }
 
