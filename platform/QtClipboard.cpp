@@ -14,8 +14,8 @@ namespace {
 
 const QString Utf8PlainText = QStringLiteral("text/plain;charset=utf-8");
 
-// Copies what the owner offers now, so later reads never go back to an owner
-// that may have changed or gone.
+// The formats the owner offers now, without their data: the data is read
+// from the owner when a format is asked for.
 std::unique_ptr<QMimeData> TakeOffer() {
     auto copy = std::make_unique<QMimeData>();
     const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);

@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Exception.h"
 #include "MemoryClipboard.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using sorvak::test::ReadFileBytes;
 
 // The user: answers every save dialog with a name and a filter, or cancels.
 class ScriptedDialogs : public FileDialogService {
@@ -87,13 +85,11 @@ DeviceBitmap Picture(int width, int height) {
 class Driver : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/sorvak-driver-XXXXXX";
-        root_ = mkdtemp(pattern);
+        root_ = temp_.Path();
         program_ = root_ / "sorvak";
         out_ = root_ / "out";
         fs::create_directories(out_);
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     // One run of the program: the module is made and freed.
     void RunProgram() {
@@ -113,11 +109,12 @@ protected:
         TDataModule1 module(std::move(services));
         quitPosted_ = module.QuitPosted();
     }
-    std::string Settings() const { return ReadBytes(root_ / "sorvak.ini"); }
+    std::string Settings() const { return ReadFileBytes(root_ / "sorvak.ini"); }
     void WriteSettings(const std::string& text) const {
-        std::ofstream(root_ / "sorvak.ini", std::ios::binary) << text;
+        sorvak::test::WriteFileBytes(root_ / "sorvak.ini", text);
     }
 
+    sorvak::test::TempDir temp_{"sorvak-driver"};
     fs::path root_, program_, out_;
     platform::MemoryClipboard clipboard_;
     TClipboard clipboardObject_{clipboard_};
@@ -194,7 +191,7 @@ TEST_F(Driver, PictureSavedAsJpegIsProposedAgainInTheSameFolder) {
     dialogs_.Answer = (out_ / "shot.jpg").string();
     dialogs_.AnswerFilter = 2;
     RunProgram();
-    const std::string jpeg = ReadBytes(out_ / "shot.jpg");
+    const std::string jpeg = ReadFileBytes(out_ / "shot.jpg");
     ASSERT_GE(jpeg.size(), 2u);
     EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(Settings(),
@@ -217,7 +214,7 @@ TEST_F(Driver, EveryFilterWritesItsFormat) {
         dialogs_.Answer = file.string();
         dialogs_.AnswerFilter = filter;
         RunProgram();
-        EXPECT_EQ(ReadBytes(file).substr(0, magic.size()), magic) << filter;
+        EXPECT_EQ(ReadFileBytes(file).substr(0, magic.size()), magic) << filter;
     }
 }
 
@@ -238,7 +235,7 @@ TEST_F(Driver, TextIsReadOnlyAfterTheDialogWasConfirmed) {
     dialogs_.Answer = (out_ / "text.txt").string();
     dialogs_.WhileShown = [this] { EXPECT_EQ(clipboard_.OpenCalls, 0); };
     RunProgram();
-    EXPECT_EQ(ReadBytes(out_ / "text.txt"), "a\r\nb\r\n");
+    EXPECT_EQ(ReadFileBytes(out_ / "text.txt"), "a\r\nb\r\n");
     EXPECT_EQ(Settings(), "[TextSaveDialog]\r\nInitialDir=" + out_.string() + "\r\n\r\n");
     EXPECT_FALSE(clipboard_.IsOpen());
 }

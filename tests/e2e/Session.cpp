@@ -22,16 +22,6 @@ std::string Env(const char* name, const char* fallback) {
 
 } // namespace
 
-std::string ReadFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 Session::Session() {
     char pattern[] = "/tmp/sorvak-e2e-XXXXXX";
     if (mkdtemp(pattern) == nullptr)

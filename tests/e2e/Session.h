@@ -3,6 +3,7 @@
 // process, a copy of the program in a temporary folder (so that its settings
 // file lands there), keystrokes through xdotool.
 #include "Process.h"
+#include "TestFiles.h"
 
 #include <filesystem>
 #include <memory>
@@ -69,7 +70,7 @@ private:
     std::unique_ptr<Process> program_;
 };
 
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+using test::ReadFileBytes;
+using test::WriteFileBytes;
 
 } // namespace sorvak::e2e
