@@ -8,20 +8,30 @@ std::string PatternExtension(std::string_view patterns) {
     return dot == std::string_view::npos ? std::string() : std::string(first.substr(dot));
 }
 
-bool FilterExtension(std::string_view filter, int index, std::string& ext) {
+namespace {
+
+// Position of the n-th "|" that starts a character, or npos.
+std::size_t NthBar(std::string_view text, long long n, int codePage) {
+    long long bars = 0;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (text[at] == '|' && !codepage::IsTrailByte(text, at, codePage) && ++bars == n)
+            return at;
+    return std::string_view::npos;
+}
+
+} // namespace
+
+bool FilterExtension(std::string_view filter, int index, std::string& ext, int codePage) {
     if (index <= 0)
         return false;
-    // The bar that ends the description of pair `index`.
-    const long wanted = 2L * index - 1;
-    long bars = 0;
-    std::size_t at = 0;
-    for (; at < filter.size(); ++at)
-        if (filter[at] == '|' && ++bars == wanted)
-            break;
-    if (at == filter.size())
+    // The bar that ends the description of pair `index`; 64 bits, so no
+    // index overflows.
+    const std::size_t at = NthBar(filter, 2LL * index - 1, codePage);
+    if (at == std::string_view::npos)
         return false;
     const std::string_view rest = filter.substr(at + 1);
-    ext = PatternExtension(rest.substr(0, rest.find('|')));
+    // ";" and "." are never second bytes, in code page 932 or UTF-8.
+    ext = PatternExtension(rest.substr(0, NthBar(rest, 1, codePage)));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "CommonDialog.h"
 #include "FileDialogFilters.h"
 #include "FileDialogTemplate.h"
+#include "FileListColumns.h"
 #include "MessageBoxes.h"
 #include "NameOnlyIconProvider.h"
 #include "QtAnsi.h"
@@ -153,6 +154,7 @@ void SystemFileDialog::BuildFileDialog() {
     // still ask it.
     static auto* const iconProvider = new NameOnlyIconProvider;
     files_->setIconProvider(iconProvider);
+    FitListColumns(*files_);
     files_->setWindowFlags(Qt::Widget);
     files_->setSizeGripEnabled(false);
     adapter_.ConfigureModes(*files_, mode_ == Mode::Save);

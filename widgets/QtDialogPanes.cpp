@@ -1,14 +1,14 @@
 #include "QtDialogPanes.h"
 
 #include "QtPicturePane.h"
-#include "TextPreviewPane.h"
+#include "QtTextPreviewPane.h"
 
 namespace sorvak::widgets {
 
 QtDialogPanes::QtDialogPanes(QWidget* host, const QRect& spare) : host_(host), spare_(spare) {}
 
 std::unique_ptr<TextPreviewPane> QtDialogPanes::CreateTextPreviewPane() {
-    return nullptr; // the preview strip comes with the text dialogs
+    return std::make_unique<QtTextPreviewPane>(host_);
 }
 
 std::unique_ptr<PicturePane> QtDialogPanes::CreatePicturePane() {
