@@ -453,7 +453,7 @@ bool SystemFileDialog::WriteResult(const QStringList& files) {
     }
     // A path that does not fit must not be cut into another file's name.
     if (buffer.size() > request_.nMaxFile || request_.lpstrFile.size() < buffer.size()) {
-        reportError_(Exception(codepage::FromUtf8("ファイル名が長すぎます")));
+        reportError_(Exception("ファイル名が長すぎます"));
         return false;
     }
     std::fill(request_.lpstrFile.begin(), request_.lpstrFile.end(), '\0');
