@@ -1,6 +1,7 @@
 #include "FileDialogFilters.h"
 
-#include "CodePage.h"
+#include "FilterExtension.h"
+#include "QtAnsi.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -8,11 +9,6 @@
 namespace sorvak::platform {
 
 namespace {
-
-QString FromAnsi(std::string_view text) {
-    const std::string utf8 = codepage::ToUtf8(text);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // Characters QFileDialog accepts between the parentheses of a name filter.
 bool IsParsablePatternList(const QString& patterns) {
@@ -49,9 +45,7 @@ std::vector<NameFilter> NameFiltersOf(const std::string& list) {
 }
 
 QString PlainExtension(const QString& pattern) {
-    static const QRegularExpression plain(QStringLiteral("^\\*\\.([^*?\\[\\]/]+)$"));
-    const QRegularExpressionMatch m = plain.match(pattern);
-    return m.hasMatch() ? m.captured(1) : QString();
+    return FromAnsi(PlainPatternExtension(ToAnsi(pattern)));
 }
 
 bool HasWildcard(const QString& name) {
