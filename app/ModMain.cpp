@@ -131,8 +131,19 @@ void TDataModule1::GetClipboardFileList(LineList& list) {
 void TDataModule1::FileListBranch() {
     LineList paths;
     GetClipboardFileList(paths);
-    if (services_.ShowFileList)
-        services_.ShowFileList(paths);
+    if (!services_.CreateFileListWindow)
+        return;
+    // Freed on every path, also when filling or showing it fails.
+    const std::unique_ptr<FileListWindow> window = services_.CreateFileListWindow(*this);
+    TTextSaveDialog& dialog = window->SaveDialog();
+    dialog.InitialDir =
+        ExtIniFile1->ReadStr(FileListSettingsSection, "InitialDir", ProgramFolder());
+    dialog.Filter = TextSaveDialog1->Filter;
+    dialog.SetFileName("CopyFiles.txt");
+    dialog.DefaultExt = "txt";
+    dialog.Title = codepage::FromUtf8("コピーされたファイルリストに名前を付けて保存");
+    window->SetMemoText(paths.JoinText());
+    window->ShowModal();
 }
 
 } // namespace sorvak

@@ -51,8 +51,11 @@ std::size_t CharacterLength(const char* at, std::size_t left, Input input) {
     std::size_t length = 1;
     if (input == Input::Utf16) {
         length = 2;
-        if (left >= 4 && (static_cast<unsigned char>(at[1]) & 0xFC) == 0xD8)
-            length = 4; // a surrogate pair
+        // A pair only when a low surrogate follows: a lone high surrogate
+        // must not take the next character with it.
+        if (left >= 4 && (static_cast<unsigned char>(at[1]) & 0xFC) == 0xD8 &&
+            (static_cast<unsigned char>(at[3]) & 0xFC) == 0xDC)
+            length = 4;
     } else if (input == Input::Utf8) {
         length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
         for (std::size_t k = 1; k < length; ++k) {

@@ -1,5 +1,6 @@
 #include "LineList.h"
 #include "FileErrors.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,24 +25,8 @@ std::vector<std::string> Lines(const LineList& list) {
     return lines;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/sorvak-linelist-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using test::ReadFileBytes;
+using test::TempDir;
 
 struct SplitCase {
     const char* name;
@@ -179,7 +164,7 @@ TEST(LineList, WriteFileBytesExactly) {
     LineList list;
     list.SplitText("a\nb\r\xE3\x81\x82");
     list.WriteFile(path);
-    EXPECT_EQ(ReadAll(path), "a\r\nb\r\n\xE3\x81\x82\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "a\r\nb\r\n\xE3\x81\x82\r\n");
 
     LineList empty;
     empty.WriteFile(path);
@@ -217,11 +202,11 @@ TEST(LineList, WriteFileFailures) {
 TEST(FileErrors, MessageMakesThePathAbsolute) {
     TempDir dir;
     const std::string before = std::filesystem::current_path().string();
-    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    ASSERT_EQ(::chdir(dir.Path().string().c_str()), 0);
     const std::string message = CannotCreateFileMessage("sub/../missing/x.txt", EACCES);
     ASSERT_EQ(::chdir(before.c_str()), 0);
-    EXPECT_EQ(message, "ファイル \"" + dir.path() + "/missing/x.txt\". " + std::strerror(EACCES) +
-                           " を作成できません");
+    EXPECT_EQ(message, "ファイル \"" + dir.Path().string() + "/missing/x.txt\". " +
+                           std::strerror(EACCES) + " を作成できません");
 }
 
 } // namespace
