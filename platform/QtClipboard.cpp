@@ -244,6 +244,22 @@ DeviceBitmap TrueColourBitmap(const QImage& source) {
     return bitmap;
 }
 
+// CR LF and a lone CR each become LF.
+std::string WithLfBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out.push_back(text[i]);
+            continue;
+        }
+        out.push_back('\n');
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return out;
+}
+
 } // namespace
 
 QtClipboard::QtClipboard() = default;
@@ -327,7 +343,8 @@ void QtClipboard::SetData(unsigned format, std::string block) {
     const std::size_t end = block.find('\0');
     if (end != std::string::npos)
         block.resize(end);
-    writtenText_ = codepage::ToUtf8(block);
+    // Linux programs expect LF line breaks in pasted text.
+    writtenText_ = WithLfBreaks(codepage::ToUtf8(block));
     wroteText_ = true;
     QGuiApplication::clipboard()->setText(QString::fromStdString(writtenText_),
                                           QClipboard::Clipboard);
