@@ -5,14 +5,32 @@
 
 namespace sorvak {
 
+namespace {
+
+[[noreturn]] void CannotOpen() {
+    throw Exception("クリップボードを開くことができません");
+}
+
+// An owner that did not hand over its content in time is a clipboard that
+// cannot be opened, not an empty one.
+template <typename Read> auto FromOwner(Read read) {
+    try {
+        return read();
+    } catch (const platform::ClipboardUnavailable&) {
+        CannotOpen();
+    }
+}
+
+} // namespace
+
 bool TClipboard::QueryFormat(unsigned format) {
-    return backend_.IsFormatAvailable(format);
+    return FromOwner([&] { return backend_.IsFormatAvailable(format); });
 }
 
 void TClipboard::Open() {
     if (openCount_ == 0) {
         if (!backend_.Open())
-            throw Exception("クリップボードを開くことができません");
+            CannotOpen();
         emptied_ = false;
     }
     ++openCount_;
@@ -27,7 +45,8 @@ void TClipboard::Close() {
 
 std::string TClipboard::ReadText() {
     ClipboardOpen open(*this);
-    std::optional<std::string> block = backend_.GetData(platform::CF_TEXT);
+    std::optional<std::string> block =
+        FromOwner([&] { return backend_.GetData(platform::CF_TEXT); });
     if (!block)
         return std::string();
     const std::size_t end = block->find('\0');
@@ -38,7 +57,7 @@ std::string TClipboard::ReadText() {
 
 std::optional<std::string> TClipboard::ReadDataBlock(unsigned format) {
     ClipboardOpen open(*this);
-    return backend_.GetData(format);
+    return FromOwner([&] { return backend_.GetData(format); });
 }
 
 void TClipboard::WriteText(const std::string& text) {
@@ -56,8 +75,8 @@ void TClipboard::WriteText(const std::string& text) {
 
 void TClipboard::FillBitmap(TBitmap& bitmap) {
     ClipboardOpen open(*this);
-    std::optional<DeviceBitmap> picture = backend_.GetBitmap();
-    const std::optional<DevicePalette> palette = backend_.GetPalette();
+    std::optional<DeviceBitmap> picture = FromOwner([&] { return backend_.GetBitmap(); });
+    const std::optional<DevicePalette> palette = FromOwner([&] { return backend_.GetPalette(); });
     bitmap.LoadClipboardBitmap(platform::CF_BITMAP, picture ? &*picture : nullptr,
                                palette ? &*palette : nullptr);
 }

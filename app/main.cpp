@@ -1,6 +1,7 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
 #include "Clipboard.h"
 #include "ClipboardKeeper.h"
+#include "Display.h"
 #include "FrText.h"
 #include "MessageBoxes.h"
 #include "ModMain.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -30,10 +32,17 @@ private:
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    // Qt aborts without a display; say what is missing instead.
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0' || !sorvak::platform::CanOpenDisplay()) {
+        std::fprintf(stderr, "sorvak: cannot open the X11 display (DISPLAY=%s)\n",
+                     display != nullptr ? display : "");
+        return 1;
+    }
     // A program without a focused window cannot read the Wayland clipboard;
-    // through XWayland the compositor keeps the X11 clipboard in step.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") != nullptr)
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // through XWayland the compositor keeps the X11 clipboard in step. So
+    // X11 it is, whatever platform the session asks Qt for.
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
 
     QApplication application(argc, argv);
     // The title, without setApplicationDisplayName: that would be appended

@@ -1,5 +1,7 @@
 #include "FileErrors.h"
 
+#include "CodePage.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -20,8 +22,8 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 std::string CannotCreateFileMessage(const std::string& path, int errnum) {
-    return "ファイル \"" + AbsolutePath(path) + "\". " + std::strerror(errnum) +
-           " を作成できません";
+    return "ファイル \"" + codepage::ToUtf8(AbsolutePath(path)) + "\". " +
+           codepage::ToUtf8(std::strerror(errnum)) + " を作成できません";
 }
 
 EFCreateError::EFCreateError(const std::string& path, int errnum)

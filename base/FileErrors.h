@@ -7,7 +7,7 @@
 namespace sorvak {
 
 // "ファイル "%s". %s を作成できません": the path made absolute, then the
-// system's text for errnum.
+// system's text for errnum, both turned from the ANSI code page into UTF-8.
 std::string CannotCreateFileMessage(const std::string& path, int errnum);
 
 // The path joined to the current folder when relative, with "." and ".."

@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace sorvak::platform {
@@ -13,6 +14,13 @@ enum ClipboardFormat : unsigned {
     CF_BITMAP = 2,
     CF_PALETTE = 9,
     CF_HDROP = 15,
+};
+
+// Raised by the reading operations when the clipboard's owner did not hand
+// over its content in time: the clipboard cannot be opened.
+class ClipboardUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class ClipboardBackend {

@@ -2,7 +2,13 @@
 
 namespace sorvak::platform {
 
+void MemoryClipboard::CheckOwner() const {
+    if (OwnerHung)
+        throw ClipboardUnavailable("the owner does not answer");
+}
+
 bool MemoryClipboard::IsFormatAvailable(unsigned format) {
+    CheckOwner();
     if (format == CF_BITMAP)
         return bitmap_.has_value();
     if (format == CF_PALETTE)
@@ -24,6 +30,7 @@ void MemoryClipboard::Close() {
 }
 
 std::optional<std::string> MemoryClipboard::GetData(unsigned format) {
+    CheckOwner();
     auto found = blocks_.find(format);
     if (!open_ || found == blocks_.end())
         return std::nullopt;
@@ -31,10 +38,12 @@ std::optional<std::string> MemoryClipboard::GetData(unsigned format) {
 }
 
 std::optional<DeviceBitmap> MemoryClipboard::GetBitmap() {
+    CheckOwner();
     return open_ ? bitmap_ : std::nullopt;
 }
 
 std::optional<DevicePalette> MemoryClipboard::GetPalette() {
+    CheckOwner();
     return open_ ? palette_ : std::nullopt;
 }
 

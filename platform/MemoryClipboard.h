@@ -21,11 +21,16 @@ public:
     void SetPalette(DevicePalette palette) { palette_ = std::move(palette); }
     // Simulates another program holding the clipboard open.
     bool HeldByOtherProgram = false;
+    // Simulates an owner that does not hand over its content: every read
+    // raises ClipboardUnavailable.
+    bool OwnerHung = false;
     int OpenCalls = 0;
     int CloseCalls = 0;
     bool IsOpen() const { return open_; }
 
 private:
+    void CheckOwner() const;
+
     bool open_ = false;
     std::map<unsigned, std::string> blocks_;
     std::optional<DeviceBitmap> bitmap_;

@@ -1,6 +1,5 @@
 #include "MessageBoxes.h"
 
-#include "CodePage.h"
 #include "Exception.h"
 
 #include <QApplication>
@@ -41,7 +40,7 @@ std::string ErrorBoxText(std::string_view message) {
 }
 
 void ShowErrorBox(std::string_view message) {
-    const std::string text = codepage::ToUtf8(ErrorBoxText(message));
+    const std::string text = ErrorBoxText(message);
     RunBox(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }

@@ -11,7 +11,7 @@ namespace sorvak::platform {
 std::string ErrorBoxText(std::string_view message);
 
 // Error box: caption the application title, stop icon, one OK button.
-// The message is in the ANSI code page.
+// Every message text is UTF-8, from where it is made to this box.
 void ShowErrorBox(std::string_view message);
 // Shows a failure as the error box; an abort-class failure is shown by nobody.
 void ShowException(const std::exception& failure);

@@ -1,33 +1,185 @@
 #include "QtClipboard.h"
 
 #include "CodePage.h"
+#include "Exception.h"
 #include "FileManagerCopy.h"
+#include "SelectionReader.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QImage>
-#include <QMimeData>
+#include <QImageReader>
+
+#include <algorithm>
+#include <new>
 
 namespace sorvak::platform {
 
 namespace {
 
-const QString Utf8PlainText = QStringLiteral("text/plain;charset=utf-8");
+using Snapshot = QtClipboard::Snapshot;
 
-// The formats the owner offers now, without their data: the data is read
-// from the owner when a format is asked for.
-std::unique_ptr<QMimeData> TakeOffer() {
-    auto copy = std::make_unique<QMimeData>();
-    const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (live == nullptr)
-        return copy;
-    for (const QString& format : live->formats()) {
-        // Qt's synthesised image format is decoded on demand below.
-        if (format == QLatin1String("application/x-qt-image"))
-            continue;
-        copy->setData(format, QByteArray());
+// Qt's default limit (128 MB) refuses full-page screenshots; the clipboard
+// picture may be as large as memory allows. The limit is process-wide, so it
+// is put back at once for every other reader (the picture pane's).
+class AllocationLimitLifted {
+public:
+    AllocationLimitLifted() : old_(QImageReader::allocationLimit()) {
+        QImageReader::setAllocationLimit(0);
     }
-    return copy;
+    ~AllocationLimitLifted() { QImageReader::setAllocationLimit(old_); }
+    AllocationLimitLifted(const AllocationLimitLifted&) = delete;
+    AllocationLimitLifted& operator=(const AllocationLimitLifted&) = delete;
+
+private:
+    int old_;
+};
+
+Snapshot::Picture Decode(const std::string& bytes, QImage& image) {
+    QByteArray array = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&array);
+    buffer.open(QIODevice::ReadOnly);
+    AllocationLimitLifted lifted;
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (reader.read(&image) && !image.isNull())
+        return Snapshot::Picture::Decoded;
+    image = QImage();
+    // A sound header whose picture memory cannot hold is a resource failure,
+    // not a picture that is missing.
+    if (size.isValid() && !size.isEmpty() &&
+        QImage(size, QImage::Format_ARGB32_Premultiplied).isNull())
+        return Snapshot::Picture::TooLarge;
+    return Snapshot::Picture::None;
+}
+
+// Image targets in the order we prefer them: lossless first, then whatever
+// else Qt can read.
+std::vector<std::string> PictureTargets(const std::vector<std::string>& offered) {
+    std::vector<std::string> order;
+    for (const char* preferred :
+         {"image/png", "image/bmp", "image/x-bmp", "image/jpeg", "image/gif"}) {
+        if (std::find(offered.begin(), offered.end(), preferred) != offered.end())
+            order.emplace_back(preferred);
+    }
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    for (const std::string& target : offered) {
+        if (target.rfind("image/", 0) == 0 &&
+            std::find(order.begin(), order.end(), target) == order.end() &&
+            readable.contains(QByteArray::fromStdString(target)))
+            order.push_back(target);
+    }
+    return order;
+}
+
+// Strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool IsValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t n;
+        unsigned low = 0x80, high = 0xBF; // bounds of the second byte
+        if (b >= 0xC2 && b <= 0xDF)
+            n = 2;
+        else if (b >= 0xE0 && b <= 0xEF) {
+            n = 3;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 4;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        } else
+            return false;
+        if (s.size() - i < n)
+            return false;
+        const auto second = static_cast<unsigned char>(s[i + 1]);
+        if (second < low || second > high)
+            return false;
+        for (std::size_t k = 2; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string Utf8(std::string bytes) {
+    if (IsValidUtf8(bytes))
+        return bytes;
+    // Invalid sequences become U+FFFD, as any text widget shows them.
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
+}
+
+// A URI list shown as text: one URI a line, as Qt renders it.
+std::string UriListText(const std::string& list) {
+    std::string text;
+    std::size_t start = 0;
+    while (start < list.size()) {
+        std::size_t end = list.find('\n', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string line = list.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] != '#')
+            text += (text.empty() ? "" : "\n") + line;
+        start = end + 1;
+    }
+    return Utf8(text);
+}
+
+Snapshot TakeSnapshot() {
+    Snapshot snapshot;
+    SelectionReader reader;
+    if (!reader.HasOwner())
+        return snapshot;
+    const std::vector<std::string> offered = reader.Targets();
+    auto offers = [&](const char* target) {
+        return std::find(offered.begin(), offered.end(), target) != offered.end();
+    };
+
+    for (const std::string& target : PictureTargets(offered)) {
+        if (const std::optional<std::string> bytes = reader.Fetch(target)) {
+            snapshot.Kind = Decode(*bytes, snapshot.Image);
+            if (snapshot.Kind != Snapshot::Picture::None)
+                break;
+        }
+    }
+
+    for (const char* target : {"x-special/gnome-copied-files", "x-special/mate-copied-files"}) {
+        if (offers(target) && !snapshot.FileList) {
+            if (const std::optional<std::string> bytes = reader.Fetch(target))
+                snapshot.FileList = ParseCopiedFiles(*bytes);
+        }
+    }
+    std::optional<std::string> uriList;
+    if (offers("text/uri-list")) {
+        uriList = reader.Fetch("text/uri-list");
+        if (uriList && !snapshot.FileList)
+            snapshot.FileList = ParseUriList(*uriList);
+    }
+
+    for (const char* target : {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain", "STRING"}) {
+        if (!offers(target))
+            continue;
+        if (std::optional<std::string> bytes = reader.Fetch(target)) {
+            snapshot.Utf8Text =
+                std::string_view(target) == "STRING"
+                    ? QString::fromLatin1(bytes->data(), bytes->size()).toStdString()
+                    : Utf8(std::move(*bytes));
+            break;
+        }
+    }
+    if (!snapshot.Utf8Text && uriList)
+        snapshot.Utf8Text = UriListText(*uriList);
+    if (!snapshot.FileList && snapshot.Utf8Text)
+        snapshot.FileList = ParseNautilusText(*snapshot.Utf8Text);
+    return snapshot;
 }
 
 bool IsMonochrome(const QImage& image) {
@@ -41,6 +193,8 @@ bool IsMonochrome(const QImage& image) {
 DeviceBitmap MonochromeBitmap(const QImage& source) {
     // Bit 1 is white, as in a monochrome device bitmap.
     QImage image = source.convertToFormat(QImage::Format_Mono);
+    if (image.isNull())
+        throw std::bad_alloc();
     const bool zeroIsWhite = (image.color(0) & 0xFFFFFF) == 0xFFFFFF;
     DeviceBitmap bitmap;
     bitmap.Width = image.width();
@@ -63,6 +217,8 @@ DeviceBitmap MonochromeBitmap(const QImage& source) {
 
 DeviceBitmap TrueColourBitmap(const QImage& source) {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    if (image.isNull())
+        throw std::bad_alloc();
     DeviceBitmap bitmap;
     bitmap.Width = image.width();
     bitmap.Height = image.height();
@@ -109,68 +265,26 @@ std::string WithLfBreaks(const std::string& text) {
 QtClipboard::QtClipboard() = default;
 QtClipboard::~QtClipboard() = default;
 
-const QMimeData* QtClipboard::Offer() {
-    if (!offerTaken_) {
-        offer_ = TakeOffer();
-        offerTaken_ = true;
-    }
-    return offer_.get();
-}
-
-const std::optional<std::string>& QtClipboard::Utf8Text() {
-    if (!textTaken_) {
-        textTaken_ = true;
-        const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        if (live != nullptr && live->hasText()) {
-            utf8Text_ = live->text().toStdString();
-        } else if (live != nullptr && live->hasFormat(Utf8PlainText)) {
-            // Offered only under its MIME name: decode it as text/plain would be.
-            utf8Text_ = QString::fromUtf8(live->data(Utf8PlainText)).toStdString();
+const QtClipboard::Snapshot& QtClipboard::Content() {
+    if (!snapshot_) {
+        try {
+            snapshot_ = TakeSnapshot();
+        } catch (const SelectionTimeout& timeout) {
+            throw ClipboardUnavailable(timeout.what());
         }
     }
-    return utf8Text_;
-}
-
-const std::optional<std::vector<std::string>>& QtClipboard::FileList() {
-    if (fileListTaken_)
-        return fileList_;
-    fileListTaken_ = true;
-    const QMimeData* offer = Offer();
-    const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (live == nullptr)
-        return fileList_;
-    for (const char* format : {"x-special/gnome-copied-files", "x-special/mate-copied-files"}) {
-        if (offer->hasFormat(QLatin1String(format))) {
-            const QByteArray data = live->data(QLatin1String(format));
-            fileList_ = ParseCopiedFiles(std::string_view(data.constData(), data.size()));
-            if (fileList_)
-                return fileList_;
-        }
-    }
-    if (offer->hasFormat(QStringLiteral("text/uri-list"))) {
-        const QByteArray data = live->data(QStringLiteral("text/uri-list"));
-        fileList_ = ParseUriList(std::string_view(data.constData(), data.size()));
-        if (fileList_)
-            return fileList_;
-    }
-    if (offer->hasText()) {
-        if (const auto& text = Utf8Text())
-            fileList_ = ParseNautilusText(*text);
-    }
-    return fileList_;
+    return *snapshot_;
 }
 
 bool QtClipboard::IsFormatAvailable(unsigned format) {
-    const QMimeData* offer = Offer();
+    const Snapshot& content = Content();
     switch (format) {
-    case CF_BITMAP: {
-        const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        return live != nullptr && live->hasImage();
-    }
+    case CF_BITMAP:
+        return content.Kind != Snapshot::Picture::None;
     case CF_TEXT:
-        return (offer->hasText() || offer->hasFormat(Utf8PlainText)) && !FileList().has_value();
+        return content.Utf8Text.has_value() && !content.FileList.has_value();
     case CF_HDROP:
-        return FileList().has_value();
+        return content.FileList.has_value();
     default:
         return false;
     }
@@ -184,33 +298,34 @@ bool QtClipboard::Open() {
 void QtClipboard::Close() {}
 
 std::optional<std::string> QtClipboard::GetData(unsigned format) {
+    const Snapshot& content = Content();
     if (format == CF_TEXT) {
         if (!IsFormatAvailable(CF_TEXT))
             return std::nullopt;
-        const auto& text = Utf8Text();
-        if (!text)
-            return std::nullopt;
-        std::string block = codepage::FromUtf8(*text);
+        std::string block = codepage::FromUtf8(*content.Utf8Text);
         block.push_back('\0');
         return block;
     }
     if (format == CF_HDROP) {
-        const auto& files = FileList();
-        if (!files)
+        if (!content.FileList)
             return std::nullopt;
-        return BuildDropFilesBlock(*files);
+        return BuildDropFilesBlock(*content.FileList);
     }
     return std::nullopt;
 }
 
 std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
-    const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (live == nullptr || !live->hasImage())
-        return std::nullopt;
-    const QImage image = qvariant_cast<QImage>(live->imageData());
-    if (image.isNull())
-        return std::nullopt;
-    return IsMonochrome(image) ? MonochromeBitmap(image) : TrueColourBitmap(image);
+    const Snapshot& content = Content();
+    try {
+        if (content.Kind == Snapshot::Picture::TooLarge)
+            throw std::bad_alloc();
+        if (content.Kind == Snapshot::Picture::None)
+            return std::nullopt;
+        return IsMonochrome(content.Image) ? MonochromeBitmap(content.Image)
+                                           : TrueColourBitmap(content.Image);
+    } catch (const std::bad_alloc&) {
+        throw Exception("システム リソースが足りません");
+    }
 }
 
 std::optional<DevicePalette> QtClipboard::GetPalette() {
@@ -219,6 +334,7 @@ std::optional<DevicePalette> QtClipboard::GetPalette() {
 
 void QtClipboard::Empty() {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    snapshot_ = Snapshot();
 }
 
 void QtClipboard::SetData(unsigned format, std::string block) {
@@ -232,6 +348,9 @@ void QtClipboard::SetData(unsigned format, std::string block) {
     wroteText_ = true;
     QGuiApplication::clipboard()->setText(QString::fromStdString(writtenText_),
                                           QClipboard::Clipboard);
+    // What we put there is what the clipboard now holds.
+    snapshot_ = Snapshot();
+    snapshot_->Utf8Text = writtenText_;
 }
 
 } // namespace sorvak::platform

@@ -1,11 +1,14 @@
 #pragma once
-// The X11 CLIPBOARD selection, through Qt, as a Windows-style clipboard.
+// The X11 CLIPBOARD selection as a Windows-style clipboard. Everything the
+// program may use is taken from the owner once, at the first question, with
+// bounded waits, and served from that copy: the owner may change, hang or
+// vanish while a dialog is open. Writing goes through Qt's clipboard.
 #include "ClipboardBackend.h"
+
+#include <QImage>
 
 #include <memory>
 #include <vector>
-
-class QMimeData;
 
 namespace sorvak::platform {
 
@@ -28,17 +31,21 @@ public:
     // The UTF-8 text this program last put on the clipboard.
     const std::string& WrittenText() const { return writtenText_; }
 
-private:
-    const QMimeData* Offer();
-    const std::optional<std::vector<std::string>>& FileList();
-    const std::optional<std::string>& Utf8Text();
+    // What the owner handed over.
+    struct Snapshot {
+        enum class Picture { None, Decoded, TooLarge };
+        Picture Kind = Picture::None;
+        QImage Image;
+        std::optional<std::string> Utf8Text;
+        std::optional<std::vector<std::string>> FileList;
+    };
 
-    bool offerTaken_ = false;
-    std::unique_ptr<QMimeData> offer_;
-    bool fileListTaken_ = false;
-    std::optional<std::vector<std::string>> fileList_;
-    bool textTaken_ = false;
-    std::optional<std::string> utf8Text_;
+private:
+    // Takes the snapshot at the first call; throws ClipboardUnavailable when
+    // the owner did not answer in time.
+    const Snapshot& Content();
+
+    std::optional<Snapshot> snapshot_;
     bool wroteText_ = false;
     std::string writtenText_;
 };

@@ -11,6 +11,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev
     # end-to-end tests under a virtual X server
     xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck fonts-noto-cjk
+    # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
+    weston xwayland wl-clipboard
     # fuzzing (clang with libFuzzer)
     clang libclang-rt-14-dev
     locales

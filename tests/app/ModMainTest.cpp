@@ -252,6 +252,18 @@ TEST_F(Driver, ClipboardHeldByAnotherProgramEndsTheExport) {
     EXPECT_FALSE(fs::exists(out_ / "never.txt"));
 }
 
+TEST_F(Driver, OwnerThatDoesNotAnswerShowsTheClipboardErrorNotTheInformationBox) {
+    clipboard_.SetData(platform::CF_TEXT, std::string("text\0", 5));
+    clipboard_.OwnerHung = true;
+    dialogs_.Answer = (out_ / "never.txt").string();
+    RunProgram();
+    EXPECT_EQ(errors_, std::vector<std::string>{"クリップボードを開くことができません"});
+    EXPECT_TRUE(information_.empty());
+    EXPECT_FALSE(quitPosted_);
+    EXPECT_EQ(Settings(), "");
+    EXPECT_FALSE(fs::exists(out_ / "never.txt"));
+}
+
 std::string WidePathsBlock(const std::vector<std::string>& asciiPaths) {
     std::string block("\x14\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x01\0\0\0", 20);
     for (const std::string& path : asciiPaths) {

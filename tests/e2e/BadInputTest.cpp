@@ -11,8 +11,14 @@ namespace {
 std::string SaveClipboardText(Session& session, const std::string& name,
                               const std::map<std::string, std::string>& environment = {}) {
     const fs::path target = session.WorkDir() / name;
-    if (session.SaveThroughDialog(TextDialogTitle, target.string(), environment, 120000) != 0)
-        return "<no dialog, or no normal end>";
+    // The whole text is taken before the dialog opens: a long wait for large ones.
+    session.StartProgram(environment);
+    if (session.WaitForWindow(TextDialogTitle, 120000).empty())
+        return "<no dialog>";
+    session.Type(target.string());
+    session.Key("Return");
+    if (session.WaitForExit(120000) != 0)
+        return "<no normal end>";
     return ReadFileBytes(target);
 }
 
@@ -81,16 +87,4 @@ TEST(BadInput, PlainCLocaleKeepsUtf8Text) {
     session.OwnClipboard({{"text", "日本語"}});
     const std::string file = SaveClipboardText(session, "c.txt", {{"LANG", "C"}, {"LC_ALL", "C"}});
     EXPECT_EQ(file, "日本語\r\n");
-}
-
-TEST(BadInput, PictureThatCannotBeDecodedGivesTheErrorBoxAndNoFile) {
-    Session session;
-    session.OwnClipboard(
-        {{"image/png", std::string("\x89PNG\r\n\x1a\n garbage, not a picture", 32)}});
-    session.StartProgram();
-    ASSERT_FALSE(session.WaitForWindow("^Sorvak$").empty());
-    session.Key("Return");
-    EXPECT_EQ(session.WaitForExit(), 0);
-    EXPECT_TRUE(fs::is_empty(session.WorkDir()));
-    EXPECT_EQ(ReadFileBytes(session.SettingsPath()), "");
 }

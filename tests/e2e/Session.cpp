@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -87,6 +88,16 @@ void Session::OwnClipboard(const std::vector<std::pair<std::string, std::string>
 
 void Session::DropClipboard() {
     owner_.reset();
+}
+
+void Session::StopOwner() {
+    if (owner_)
+        kill(owner_->Pid(), SIGSTOP);
+}
+
+void Session::ContinueOwner() {
+    if (owner_)
+        kill(owner_->Pid(), SIGCONT);
 }
 
 std::string Session::ReadClipboardText() {

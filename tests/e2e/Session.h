@@ -30,6 +30,9 @@ public:
     void OwnClipboard(const std::vector<std::pair<std::string, std::string>>& formats);
     // Ends the current owner: the clipboard is then empty.
     void DropClipboard();
+    // Stops or resumes the current owner (SIGSTOP, SIGCONT): a hung program.
+    void StopOwner();
+    void ContinueOwner();
     // The clipboard's text as another program reads it now (empty when none).
     std::string ReadClipboardText();
 
@@ -55,6 +58,11 @@ public:
     int SaveThroughDialog(const std::string& title, const std::string& typed,
                           const std::map<std::string, std::string>& environment = {},
                           int exitTimeoutMs = 20000);
+
+    // Programs and keystrokes go to this display from now on (an XWayland
+    // server on top of ours, say).
+    void UseDisplay(const std::string& display) { display_ = display; }
+    const std::string& Display() const { return display_; }
 
     const std::filesystem::path& ProgramDir() const { return programDir_; }
     const std::filesystem::path& WorkDir() const { return workDir_; }

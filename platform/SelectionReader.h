@@ -1,0 +1,68 @@
+#pragma once
+// Reads the X11 CLIPBOARD selection on a connection of its own, with bounded
+// waits: an owner that hangs or trickles cannot hold the program.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+typedef struct xcb_connection_t xcb_connection_t;
+
+namespace sorvak::platform {
+
+// The owner did not answer in time, or the display went away.
+class SelectionTimeout : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class SelectionReader {
+public:
+    struct Limits {
+        // The longest the owner may stay silent while we wait for it.
+        std::chrono::milliseconds Silence{2000};
+        // All reads together, even when the owner keeps answering.
+        std::chrono::milliseconds Total{60000};
+        // Bytes of one target; an owner that sends more is not believed.
+        std::size_t MaxBytes = std::size_t(1) << 30;
+    };
+
+    // Connects to $DISPLAY; the clock for Limits::Total starts here.
+    explicit SelectionReader(Limits limits);
+    SelectionReader() : SelectionReader(Limits{}) {}
+    ~SelectionReader();
+    SelectionReader(const SelectionReader&) = delete;
+    SelectionReader& operator=(const SelectionReader&) = delete;
+
+    // False when nobody owns the clipboard.
+    bool HasOwner();
+    // The target names the owner offers; empty when it refuses to say.
+    std::vector<std::string> Targets();
+    // One target's bytes; nothing when the owner refuses that target or
+    // sends more than Limits::MaxBytes.
+    std::optional<std::string> Fetch(const std::string& target);
+
+private:
+    std::uint32_t Intern(const std::string& name);
+    // The owner's answer to a conversion: the property holding it, or 0
+    // when it refused.
+    std::uint32_t Convert(std::uint32_t target);
+    // The next piece of an incremental transfer has been stored.
+    void WaitForPiece();
+    // Reads and deletes our property; deleting it asks for the next piece.
+    // True when the value announces an incremental transfer.
+    bool TakeProperty(std::string& bytes);
+    // Waits for an event that `wanted` accepts; throws SelectionTimeout when
+    // the owner stays silent past a limit or the connection breaks.
+    template <typename Wanted> void WaitFor(Wanted wanted);
+
+    Limits limits_;
+    std::chrono::steady_clock::time_point end_;
+    xcb_connection_t* connection_ = nullptr;
+    std::uint32_t window_ = 0;
+    std::uint32_t clipboard_ = 0, property_ = 0, incr_ = 0, targets_ = 0;
+};
+
+} // namespace sorvak::platform

@@ -1,0 +1,119 @@
+// The boxes as the user reads them, in a UTF-8 and a Shift_JIS locale: every
+// kind of message, made where the program makes it.
+#include "Bitmap.h"
+#include "Clipboard.h"
+#include "CodePage.h"
+#include "FileErrors.h"
+#include "Jpeg.h"
+#include "MemoryClipboard.h"
+#include "MessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <functional>
+#include <memory>
+
+namespace sorvak {
+namespace {
+
+struct Shown {
+    QString caption, text;
+};
+
+// Runs `show`, reads the modal box it opens and presses its OK.
+Shown ReadBox(const std::function<void()>& show) {
+    static int argc = 1;
+    static char name[] = "box-test";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sorvak"));
+    Shown shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = {box->windowTitle(), box->text()};
+            box->buttons().first()->click();
+        }
+    });
+    poll.start(10);
+    show();
+    return shown;
+}
+
+template <typename Make> Shown ErrorBoxOf(Make make) {
+    try {
+        make();
+    } catch (const std::exception& failure) {
+        return ReadBox([&] { platform::ShowException(failure); });
+    }
+    ADD_FAILURE() << "nothing failed";
+    return {};
+}
+
+class Locale {
+public:
+    explicit Locale(const char* name) : old_(std::setlocale(LC_ALL, nullptr)) {
+        usable_ = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~Locale() { std::setlocale(LC_ALL, old_.c_str()); }
+    bool Usable() const { return usable_; }
+
+private:
+    std::string old_;
+    bool usable_ = false;
+};
+
+TEST(MessageBoxText, EveryKindReadsRightInUtf8AndShiftJis) {
+    for (const char* locale : {"ja_JP.UTF-8", "ja_JP.SJIS"}) {
+        SCOPED_TRACE(locale);
+        Locale set(locale);
+        if (!set.Usable()) {
+            ADD_FAILURE() << "locale " << locale << " missing: run scripts/deps.sh";
+            continue;
+        }
+        // A file name arrives in the locale's code page, as the dialog gives it.
+        const std::string path = codepage::FromUtf8("/nonexistent-folder/日本語.txt");
+        ASSERT_EQ(codepage::System(), std::string(locale).find("SJIS") != std::string::npos
+                                          ? codepage::ShiftJis
+                                          : codepage::Utf8);
+
+        platform::MemoryClipboard system;
+        system.OwnerHung = true;
+        TClipboard clipboard(system);
+        Shown box = ErrorBoxOf([&] { clipboard.QueryFormat(platform::CF_TEXT); });
+        EXPECT_EQ(box.caption, "Sorvak");
+        EXPECT_EQ(box.text, "クリップボードを開くことができません.");
+
+        box = ErrorBoxOf([&] { OutputFile file(path); });
+        EXPECT_TRUE(box.text.startsWith("ファイル \"/nonexistent-folder/日本語.txt\". "))
+            << box.text.toStdString();
+        EXPECT_TRUE(box.text.endsWith(" を作成できません.")) << box.text.toStdString();
+        EXPECT_FALSE(box.text.contains(QChar::ReplacementCharacter)) << box.text.toStdString();
+
+        box = ErrorBoxOf([] { throw EWriteError(); });
+        EXPECT_EQ(box.text, "ストリームへの書き込みエラー.");
+
+        box = ErrorBoxOf(
+            [] { TBitmap().LoadClipboardBitmap(platform::CF_BITMAP, nullptr, nullptr); });
+        EXPECT_EQ(box.text, "未対応のクリップボード データです.");
+
+        box = ErrorBoxOf([] { throw EJPEG(42); });
+        EXPECT_EQ(box.text, "JPEG エラー #42.");
+
+        box = ReadBox([] {
+            platform::ShowInformationBox("情報",
+                                         "クリップボードが空か未サポートのフォーマットです。");
+        });
+        EXPECT_EQ(box.caption, "情報");
+        EXPECT_EQ(box.text, "クリップボードが空か未サポートのフォーマットです。");
+    }
+}
+
+} // namespace
+} // namespace sorvak
