@@ -2,8 +2,13 @@
 
 #include "Bitmap.h"
 #include "FileDrop.h"
+#include "Gif.h"
+#include "Jpeg.h"
 #include "Paths.h"
 #include "PictureFormats.h"
+#include "Png.h"
+
+#include <cctype>
 
 namespace sorvak {
 
@@ -24,6 +29,27 @@ std::string DefaultPictureName(std::int32_t width, std::int32_t height, int code
 
 std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex) {
     return PictureFormatOf(filterIndex).CreateWriter();
+}
+
+std::string PictureFormatName(std::uint8_t filterIndex) {
+    std::string name(PictureFormatOf(filterIndex).DefaultExt);
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+void FollowWriteProgress(TGraphic& writer, WriteProgress& progress) {
+    auto report = [&progress](TProgressStage, int percent) { progress.Report(percent); };
+    if (auto* png = dynamic_cast<TPNGObject*>(&writer)) {
+        png->OnProgress = report;
+    } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(&writer)) {
+        jpeg->OnProgress = report;
+    } else if (auto* gif = dynamic_cast<TGIFImage*>(&writer)) {
+        // The colour reduction, then the file: half of the scale each.
+        gif->OnProgress = [&progress](TProgressStage, int percent, const std::string& message) {
+            progress.Report(message == "Saving..." ? 50 + percent / 2 : percent / 2);
+        };
+    }
 }
 
 TDataModule1::TDataModule1(DriverServices services) : services_(std::move(services)) {
@@ -97,9 +123,16 @@ void TDataModule1::PictureBranch() {
         return;
     const int chosen = SavePictureDialog1->FilterIndex();
     const std::string fileName = SavePictureDialog1->FileName();
-    std::unique_ptr<TGraphic> writer = CreatePictureWriter(static_cast<std::uint8_t>(chosen));
+    const auto format = static_cast<std::uint8_t>(chosen);
+    std::unique_ptr<WriteProgress> progress;
+    if (services_.StartWriteProgress)
+        progress = services_.StartWriteProgress(PictureFormatName(format));
+    std::unique_ptr<TGraphic> writer = CreatePictureWriter(format);
+    if (progress)
+        FollowWriteProgress(*writer, *progress);
     writer->AssignFrom(bitmap);
     writer->WriteToFile(fileName);
+    progress.reset();
     ExtIniFile1->WriteInt(PictureSection, "SavePicMode", chosen);
     ExtIniFile1->WriteStr(PictureSection, "InitialDir", FolderOf(fileName));
 }

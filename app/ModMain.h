@@ -19,6 +19,14 @@ namespace sorvak {
 class TDataModule1;
 class TGraphic;
 
+// Follows one picture write; whatever shows it goes when this is destroyed.
+class WriteProgress {
+public:
+    virtual ~WriteProgress() = default;
+    // The part of the write done, 0 to 100.
+    virtual void Report(int percent) = 0;
+};
+
 // What the module needs of its surroundings; the program passes the real
 // services, tests pass doubles.
 struct DriverServices {
@@ -31,6 +39,10 @@ struct DriverServices {
     // Creates the file list window with the module as its owner; the
     // dispatch fills it, shows it and frees it.
     std::function<std::unique_ptr<FileListWindow>(TDataModule1& owner)> CreateFileListWindow;
+    // Starts following a picture write in the named format ("PNG"), from
+    // before the writer takes the picture until the file is written. Not
+    // part of the export: nothing is followed when it is not set.
+    std::function<std::unique_ptr<WriteProgress>(const std::string& format)> StartWriteProgress;
     // The running program file; its folder holds the settings file.
     std::string ProgramPath;
 };
@@ -75,6 +87,11 @@ extern TDataModule1* DataModule1;
 // Image（W×H） in the ANSI code page.
 std::string DefaultPictureName(std::int32_t width, std::int32_t height,
                                int codePage = codepage::System());
+// The name of the format written for a filter index: its extension in
+// capitals ("BMP", "JPG", ...).
+std::string PictureFormatName(std::uint8_t filterIndex);
+// Routes the writer's progress notices to progress, as one 0-100 scale.
+void FollowWriteProgress(TGraphic& writer, WriteProgress& progress);
 // The writer object for a filter index of the picture dialog.
 std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex);
 

@@ -8,10 +8,25 @@
 #include "QtClipboard.h"
 #include "QtDialogPanes.h"
 #include "SystemFileDialog.h"
+#include "WriteProgressWindow.h"
 
 #include <QApplication>
 #include <clocale>
 #include <cstdlib>
+
+namespace {
+
+// The driver's progress service, shown in the widgets' window.
+class ProgressWindow : public sorvak::WriteProgress {
+public:
+    explicit ProgressWindow(const std::string& format) : window_(QString::fromStdString(format)) {}
+    void Report(int percent) override { window_.Report(percent); }
+
+private:
+    sorvak::widgets::WriteProgressWindow window_;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
@@ -46,6 +61,9 @@ int main(int argc, char** argv) {
         window.Dialogs = &dialogs;
         window.ShowError = sorvak::platform::ShowException;
         return std::make_unique<sorvak::widgets::TTextForm>(std::move(window));
+    };
+    services.StartWriteProgress = [](const std::string& format) {
+        return std::make_unique<ProgressWindow>(format);
     };
     services.ProgramPath = sorvak::ProgramPath();
     { sorvak::TDataModule1 module(std::move(services)); }

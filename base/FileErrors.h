@@ -1,10 +1,8 @@
 #pragma once
-// Creating and writing files the way every writer of the program does:
-// create or replace, write all bytes, and fail with the system's texts.
+// The failures of creating and writing files, with the system's texts.
 #include "Exception.h"
 
 #include <string>
-#include <string_view>
 
 namespace sorvak {
 
@@ -27,28 +25,5 @@ class EWriteError : public Exception {
 public:
     EWriteError();
 };
-
-// A file created (or emptied when it exists) for reading and writing; closed
-// when the object ends.
-class OutputFile {
-public:
-    // Throws EFCreateError.
-    explicit OutputFile(const std::string& path);
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    // Writes every byte or throws EWriteError; what was written stays.
-    void Write(std::string_view bytes);
-    // Closes now; a failure the system reports only at closing (a full disk
-    // behind a network mount) throws EWriteError.
-    void Close();
-
-private:
-    int fd_ = -1;
-};
-
-// Creates or replaces the file and writes the bytes: OutputFile, Write, Close.
-void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 } // namespace sorvak

@@ -1,7 +1,7 @@
 #include "LineList.h"
 
 #include "Exception.h"
-#include "FileErrors.h"
+#include "OutputFile.h"
 
 #include <istream>
 #include <iterator>
@@ -96,8 +96,8 @@ void LineList::WriteStream(std::ostream& out) const {
 }
 
 void LineList::WriteFile(const std::string& fileName) const {
-    // The file is created (and an old one emptied) before the text is built,
-    // so a failure to create leaves nothing behind and costs no work.
+    // The new file is created before the text is built, so a failure to
+    // create costs no work.
     OutputFile file(fileName);
     file.Write(JoinText());
     file.Close();

@@ -44,8 +44,9 @@ public:
 
     // Writes the joined text; a stream that fails throws EWriteError.
     void WriteStream(std::ostream& out) const;
-    // Creates or replaces the file and writes the joined text in one write.
-    // Throws EFCreateError or EWriteError (text/FileErrors.h).
+    // Creates or replaces the file, whole or not at all (OutputFile), with
+    // the joined text in one write.
+    // Throws EFCreateError or EWriteError (FileErrors.h).
     void WriteFile(const std::string& fileName) const;
     // Reads from the stream's position to its end and splits that text.
     void ReadStream(std::istream& in);

@@ -21,8 +21,8 @@ public:
     virtual void AssignFrom(const TBitmap& source) = 0;
     // Writes the class's file format at the stream's position.
     virtual void WriteToStream(TStream& stream) = 0;
-    // Creates the file (an existing one is truncated), writes it through
-    // WriteToStream and closes it.
+    // Creates or replaces the file through WriteToStream, whole or not at
+    // all: a failure part way leaves any old file as it was.
     void WriteToFile(const std::string& fileName);
 
 protected:

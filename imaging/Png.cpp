@@ -187,7 +187,16 @@ void TChunkIDAT::SaveToStream(TStream& stream) {
         } while (left != 0);
     };
 
+    const auto& progress = Owner.OnProgress;
+    int reported = 0;
+    if (progress)
+        progress(TProgressStage::psStarting, 0);
     for (std::uint32_t y = 0; y < header.Height; ++y) {
+        if (progress) {
+            const int percent = static_cast<int>(std::uint64_t{y} * 100 / header.Height);
+            if (percent != reported)
+                progress(TProgressStage::psRunning, reported = percent);
+        }
         if (indexed) {
             image.ReadRow(static_cast<std::int32_t>(y), rowBits, stored.data());
             std::memcpy(raw.data(), stored.data(), rowBytes);
@@ -265,6 +274,8 @@ void TChunkIDAT::SaveToStream(TStream& stream) {
     const std::size_t rest = limit - z.avail_out;
     if (rest != 0)
         WriteChunk(stream, "IDAT", buffer.data(), rest);
+    if (progress)
+        progress(TProgressStage::psEnding, 100);
 }
 
 TPNGObject::TPNGObject() {

@@ -3,6 +3,7 @@
 // indexed pictures, IDAT, IEND), compressed with zlib one row at a time.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,10 @@ public:
     // anything is written, and so is InterlaceMode 1, which this writer does
     // not produce.
     void WriteToStream(TStream& stream) override;
+
+    // Rows compressed so far: a starting notice, one with every whole
+    // percentage, an ending one with 100. Writes nothing of its own.
+    std::function<void(TProgressStage stage, int percentDone)> OnProgress;
 
     std::uint8_t RowFilters = FilterBit(pfSub);
     std::uint8_t DeflateLevel = 7;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FileErrors.h"
+#include "OutputFile.h"
 
 namespace sorvak {
 
@@ -20,13 +20,13 @@ public:
     void WriteBuffer(const void* data, std::size_t count);
 };
 
-// A file created (or truncated) on construction, through the program's one
-// file-creation rule (EFCreateError); short writes raise EWriteError.
+// A new file that takes the target's place only at Close (OutputFile);
+// short writes raise EWriteError.
 class TFileStream : public TStream {
 public:
     explicit TFileStream(const std::string& fileName) : File(fileName) {}
     std::size_t Write(const void* data, std::size_t count) override;
-    // Closes now, reporting a failure the system gives only at closing.
+    // Flushes and puts the file in place; without it the target stays.
     void Close() { File.Close(); }
 
 private:

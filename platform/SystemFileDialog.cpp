@@ -23,6 +23,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace sorvak::platform {
@@ -320,6 +321,20 @@ void SystemFileDialog::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, &SystemFileDialog::RaiseInitDone);
 }
 
+void SystemFileDialog::WidenForColumn() {
+    // adjustSize keeps a window within two thirds of the screen, which cuts
+    // the list's columns once a column at the right takes its share.
+    constexpr int ListWidth = 800;
+    const int column = templateWindow_->Extra().width();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (column <= 0 || screen == nullptr)
+        return;
+    const int wanted = std::min(ListWidth + column + (width() - templateWindow_->width()),
+                                screen->availableGeometry().width());
+    if (width() < wanted)
+        resize(wanted, height());
+}
+
 void SystemFileDialog::PlaceOnScreen() {
     const TRect monitor = PrimaryMonitorRect();
     const TPoint at = CentredPosition(FrameRect(), monitor);
@@ -372,6 +387,7 @@ int SystemFileDialog::Run() {
     if (hook_ != nullptr)
         Guarded([&] { hook_->Attach(*this); });
     adjustSize();
+    WidenForColumn();
     PlaceOnScreen();
     const int result = exec();
     if (hook_ != nullptr)

@@ -87,6 +87,7 @@ private:
     void BuildFileDialog();
     void BuildTemplate();
     void ConnectNotifications();
+    void WidenForColumn();
     void PlaceOnScreen();
     void RaiseInitDone();
     void OnTypeActivated(int index);

@@ -1,13 +1,18 @@
 #include "ExtIniFile.h"
 
 #include "CodePage.h"
+#include "FileDescriptor.h"
+#include "FileHead.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace sorvak {
@@ -20,50 +25,48 @@ constexpr std::size_t MaxFileSize = std::size_t(256) << 20;
 
 enum class ReadResult { Missing, Read, Failed };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 ReadResult ReadSettingsFile(const std::string& path, std::string& bytes) {
-    int raw;
-    do {
-        // Non-blocking so that a FIFO at this path cannot hang the start.
-        raw = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    } while (raw < 0 && errno == EINTR);
-    if (raw < 0)
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
-    const FileDescriptor fd(raw);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         static_cast<std::uint64_t>(info.st_size) > MaxFileSize)
         return ReadResult::Failed;
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return ReadResult::Failed;
-        if (got == 0)
-            return ReadResult::Read;
-        if (bytes.size() + static_cast<std::size_t>(got) > MaxFileSize)
-            return ReadResult::Failed; // grew while being read
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
+    int error = 0;
+    // One byte past the limit tells a file that grew meanwhile.
+    std::optional<std::string> read = ReadFileHead(path, MaxFileSize + 1, &error);
+    if (!read)
+        return (error == ENOENT || error == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
+    // Text after a NUL would be dropped by the line rules and lost at the
+    // next write: such a file is not ours to rewrite.
+    if (read->size() > MaxFileSize || read->find('\0') != std::string::npos)
+        return ReadResult::Failed;
+    bytes = std::move(*read);
+    return ReadResult::Read;
 }
+
+// Serialises the read-merge-write at the end between copies of the program.
+// The settings file itself is replaced by a rename, so the lock lives on a
+// file of its own that is never removed. A copy that holds it for longer than
+// a save takes is not waited for: the merge then runs unlocked.
+class SettingsLock {
+public:
+    explicit SettingsLock(const std::string& iniPath)
+        : fd_(::open((iniPath + ".lock").c_str(),
+                     O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666)) {
+        using namespace std::chrono;
+        if (fd_.get() < 0)
+            return;
+        const auto end = steady_clock::now() + seconds(2);
+        while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || steady_clock::now() >= end)
+                return;
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+    }
+    // Closing the descriptor releases the lock.
+
+private:
+    FileDescriptor fd_;
+};
 
 std::string NormalisedSection(std::string_view section) {
     std::string name(section);
@@ -147,8 +150,8 @@ std::optional<std::int32_t> ParseIniInt(std::string_view text) {
 
 TExtIniFile::TExtIniFile(std::string programPath) : programPath_(std::move(programPath)) {
     baseName_ = BaseNameOf(programPath_);
-    folderPath_ = GetFolderPath(dfApplication);
     iniFileName_ = baseName_ + ".ini";
+    folderPath_ = SettingsFolder(dfApplication);
     Load();
 }
 
@@ -172,7 +175,7 @@ void TExtIniFile::SetCaseSensitive(bool value) {
 void TExtIniFile::SetDefaultFolder(TDefaultFolder value) {
     if (autoUpdate_)
         Save(true);
-    folderPath_ = GetFolderPath(value);
+    folderPath_ = SettingsFolder(value);
     Load();
     defaultFolder_ = value;
 }
@@ -270,6 +273,12 @@ TExtIniFile::Index TExtIniFile::FindValue(std::string_view section, std::string_
 
 void TExtIniFile::StoreValue(std::string_view section, std::string_view key,
                              std::string_view value) {
+    ApplyValue(section, key, value);
+    writes_.push_back({std::string(section), std::string(key), std::string(value), caseSensitive_});
+}
+
+void TExtIniFile::ApplyValue(std::string_view section, std::string_view key,
+                             std::string_view value) {
     Index index = IndexOfSection(section);
     if (index < 0) {
         index = sections_.Append(NormalisedSection(section));
@@ -296,6 +305,7 @@ void TExtIniFile::StoreValue(std::string_view section, std::string_view key,
 
 void TExtIniFile::Load() {
     Clear();
+    writes_.clear();
     loadFailed_ = false;
     std::string bytes;
     switch (ReadSettingsFile(GetIniPath(), bytes)) {
@@ -309,8 +319,23 @@ void TExtIniFile::Load() {
     case ReadResult::Read:
         break;
     }
+    Parse(std::move(bytes));
+    if (OnLoad) {
+        try {
+            OnLoad(*this);
+        } catch (...) {
+            // A handler's failure ends the load silently; what was read stays.
+        }
+    }
+}
+
+void TExtIniFile::Parse(std::string bytes) {
+    std::string_view text(bytes);
+    // Some editors save a byte-order mark, which would hide the first header.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     LineList lines;
-    lines.SplitText(bytes);
+    lines.SplitText(text);
     std::string().swap(bytes);
 
     LineList* current = nullptr;
@@ -325,19 +350,39 @@ void TExtIniFile::Load() {
             current->Append(line);
         }
     }
-    if (OnLoad) {
-        try {
-            OnLoad(*this);
-        } catch (...) {
-            // A handler's failure ends the load silently; what was read stays.
-        }
-    }
 }
 
 void TExtIniFile::Save(bool onlyIfNotEmpty) {
     if (loadFailed_)
         return;
     try {
+        const std::string path = GetIniPath();
+        if (!folderPath_.empty()) {
+            std::error_code ignored;
+            std::filesystem::create_directories(folderPath_, ignored);
+        }
+        // Another copy of the program may have saved since this one loaded:
+        // this run's writes go onto what the file holds now, so the keys it
+        // did not write keep the other copy's values.
+        const SettingsLock lock(path);
+        std::string bytes;
+        const ReadResult read = ReadSettingsFile(path, bytes);
+        if (read == ReadResult::Failed)
+            return;
+        Clear();
+        if (read == ReadResult::Read)
+            Parse(std::move(bytes));
+        std::string().swap(bytes);
+        // Each write matches names as it did when it was made.
+        const bool caseSensitive = caseSensitive_;
+        for (const PendingWrite& write : writes_) {
+            if (write.caseSensitive != caseSensitive_)
+                SetCaseSensitive(write.caseSensitive);
+            ApplyValue(write.section, write.key, write.value);
+        }
+        if (caseSensitive != caseSensitive_)
+            SetCaseSensitive(caseSensitive);
+
         LineList out;
         for (Index i = 0; i < sections_.Count(); ++i) {
             out.Append(sections_[i]);
@@ -346,7 +391,8 @@ void TExtIniFile::Save(bool onlyIfNotEmpty) {
             out.Append(std::string());
         }
         if (!onlyIfNotEmpty || out.Count() > 0)
-            out.WriteFile(GetIniPath());
+            out.WriteFile(path);
+        writes_.clear();
     } catch (...) {
         // The store reports nothing; the settings stay in memory.
     }
@@ -362,6 +408,24 @@ void TExtIniFile::Clear() {
     sections_.Clear();
     bodies_.clear();
     SectionsChanged();
+}
+
+std::string TExtIniFile::SettingsFolder(TDefaultFolder kind) const {
+    const std::string folder = GetFolderPath(kind);
+    if (kind != dfApplication)
+        return folder;
+    // An installed copy in a folder the user cannot write would remember
+    // nothing; a file beside the program still wins where there is one.
+    struct stat info {};
+    if (::lstat((folder + iniFileName_).c_str(), &info) == 0 ||
+        ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0)
+        return folder;
+    std::string config = ConfigHome();
+    if (config.empty())
+        return folder;
+    if (config.back() != '/')
+        config.push_back('/');
+    return config + baseName_ + "/";
 }
 
 std::string TExtIniFile::GetFolderPath(TDefaultFolder kind) const {

@@ -36,7 +36,8 @@ public:
     using TNotifyEvent = std::function<void(TExtIniFile& sender)>;
 
     // programPath names the program file whose folder and name place the
-    // file (tests pass a path inside a temporary folder). Loads at once.
+    // file (tests pass a path inside a temporary folder), or the configuration
+    // folder where that folder cannot be written. Loads at once.
     explicit TExtIniFile(std::string programPath = ProgramPath());
     // Writes the file when AutoUpdate and not UpdateAtOnce.
     ~TExtIniFile();
@@ -78,10 +79,14 @@ public:
     // Changes memory only.
     void StoreValue(std::string_view section, std::string_view key, std::string_view value);
 
-    // Reads the file into memory (a missing file leaves the store empty).
+    // Reads the file into memory (a missing file leaves the store empty),
+    // past a leading UTF-8 byte-order mark. A file holding a NUL byte counts
+    // as unreadable.
     void Load();
-    // Writes memory to the file; with onlyIfNotEmpty an empty store writes
-    // nothing. A file that exists but failed to load is never overwritten.
+    // Writes the file whole: under a lock, what the file holds now with this
+    // store's writes since Load applied in order (memory then holds that
+    // too). With onlyIfNotEmpty an empty result writes nothing. A file that
+    // cannot be read (or failed to load) is never overwritten.
     void Save(bool onlyIfNotEmpty);
     // Save(false), then OnUpdate.
     void Update();
@@ -100,6 +105,19 @@ public:
     bool LoadFailed() const { return loadFailed_; }
 
 private:
+    struct PendingWrite {
+        std::string section, key, value;
+        bool caseSensitive;
+    };
+
+    // GetFolderPath, except that a program folder the user cannot write and
+    // that holds no settings file gives $XDG_CONFIG_HOME/BaseName/ (not yet
+    // made: Save makes it).
+    std::string SettingsFolder(TDefaultFolder kind) const;
+    // StoreValue without remembering the write.
+    void ApplyValue(std::string_view section, std::string_view key, std::string_view value);
+    // Fills the empty store from the file's bytes.
+    void Parse(std::string bytes);
     LineList* NewBody(Index section);
     void SectionsChanged() { indexValid_ = false; }
     std::string IndexKey(std::string_view header) const;
@@ -120,6 +138,7 @@ private:
     std::vector<std::unique_ptr<LineList>> bodies_; // owned; attached to sections_
     std::unordered_map<std::string, Index> index_;
     bool indexValid_ = false;
+    std::vector<PendingWrite> writes_; // since Load, replayed by Save
 };
 
 } // namespace sorvak

@@ -3,7 +3,7 @@
 #include "Clipboard.h"
 #include "CodePage.h"
 #include "ExtIniFile.h"
-#include "FileErrors.h"
+#include "OutputFile.h"
 #include "Paths.h"
 
 #include <QGuiApplication>

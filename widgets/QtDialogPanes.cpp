@@ -1,6 +1,6 @@
 #include "QtDialogPanes.h"
 
-#include "PicturePane.h"
+#include "QtPicturePane.h"
 #include "TextPreviewPane.h"
 
 namespace sorvak::widgets {
@@ -12,7 +12,7 @@ std::unique_ptr<TextPreviewPane> QtDialogPanes::CreateTextPreviewPane() {
 }
 
 std::unique_ptr<PicturePane> QtDialogPanes::CreatePicturePane() {
-    return nullptr; // the picture pane comes with the picture dialog
+    return std::make_unique<QtPicturePane>(host_);
 }
 
 std::unique_ptr<DialogPanes> MakeDialogPanes(QWidget* host, const QRect& spare) {

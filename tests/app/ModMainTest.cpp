@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -106,6 +107,7 @@ protected:
             return std::make_unique<FakeFileListWindow>(shownList_, whileListShown_);
         };
         services.ProgramPath = program_.string();
+        services.StartWriteProgress = startProgress_;
         TDataModule1 module(std::move(services));
         quitPosted_ = module.QuitPosted();
     }
@@ -124,6 +126,7 @@ protected:
     int windowsCreated_ = 0;
     std::function<void()> whileListShown_;
     bool quitPosted_ = false;
+    std::function<std::unique_ptr<WriteProgress>(const std::string&)> startProgress_;
 };
 
 } // namespace
@@ -315,4 +318,63 @@ TEST_F(Driver, FailureWhileTheWindowIsShownStillFreesIt) {
     EXPECT_EQ(errors_, std::vector<std::string>{"window failed"});
     EXPECT_TRUE(shownList_.Freed);
     EXPECT_FALSE(quitPosted_);
+}
+
+namespace {
+// What a followed write reported, and whether it ended.
+struct Followed {
+    std::string format;
+    std::vector<int> reports;
+    bool ended = false;
+};
+class RecordedProgress : public WriteProgress {
+public:
+    explicit RecordedProgress(Followed& into) : into_(into) {}
+    ~RecordedProgress() override { into_.ended = true; }
+    void Report(int percent) override { into_.reports.push_back(percent); }
+
+private:
+    Followed& into_;
+};
+} // namespace
+
+TEST_F(Driver, PictureWritesAreFollowedOnOneScaleUntilTheyEnd) {
+    std::vector<Followed> followed;
+    followed.reserve(8);
+    startProgress_ = [&](const std::string& format) {
+        followed.push_back({format, {}, false});
+        return std::make_unique<RecordedProgress>(followed.back());
+    };
+    const std::pair<int, const char*> cases[] = {{1, "BMP"}, {2, "JPG"}, {3, "PNG"}, {4, "GIF"}};
+    for (const auto& [filter, format] : cases) {
+        SCOPED_TRACE(format);
+        clipboard_.SetBitmap(Picture(40, 300));
+        dialogs_.Answer = (out_ / ("followed" + std::to_string(filter))).string();
+        dialogs_.AnswerFilter = filter;
+        RunProgram();
+        ASSERT_EQ(followed.size(), static_cast<std::size_t>(filter));
+        const Followed& f = followed.back();
+        EXPECT_EQ(f.format, format);
+        EXPECT_TRUE(f.ended);
+        EXPECT_TRUE(std::is_sorted(f.reports.begin(), f.reports.end()));
+        if (filter == 1) {
+            EXPECT_TRUE(f.reports.empty()); // the BMP writer gives no notices
+            continue;
+        }
+        ASSERT_FALSE(f.reports.empty());
+        EXPECT_GE(f.reports.front(), 0);
+        EXPECT_EQ(f.reports.back(), 100);
+    }
+    // A write that fails ends its following too, and so does a cancel start none.
+    clipboard_.SetBitmap(Picture(4, 4));
+    dialogs_.Answer = (out_ / "missing-folder" / "x.png").string();
+    dialogs_.AnswerFilter = 3;
+    RunProgram();
+    ASSERT_EQ(errors_.size(), 1u);
+    ASSERT_EQ(followed.size(), 5u);
+    EXPECT_TRUE(followed.back().ended);
+    dialogs_.Cancel = true;
+    clipboard_.SetBitmap(Picture(4, 4));
+    RunProgram();
+    EXPECT_EQ(followed.size(), 5u);
 }

@@ -35,6 +35,9 @@ public:
 
     // Starts the program copy; extra environment for locale tests.
     void StartProgram(const std::map<std::string, std::string>& environment = {});
+    // Hands over the running program, so that a second copy can start while
+    // it runs; the handle ends it when it goes.
+    std::unique_ptr<Process> TakeProgram() { return std::move(program_); }
     // Waits for a visible window whose name matches the regular expression and
     // gives it the keyboard focus; returns its id, or empty on time-out.
     std::string WaitForWindow(const std::string& titleRegex, int timeoutMs = 20000);

@@ -331,7 +331,8 @@ TEST(BmpWriter, ShortWritesAreErrors) {
         ShortStream s(capacity);
         EXPECT_THROW(clip->WriteToStream(s), EWriteError) << capacity;
     }
-    EXPECT_THROW(clip->WriteToFile("/dev/full"), EWriteError);
+    // A device is no file to replace.
+    EXPECT_THROW(clip->WriteToFile("/dev/full"), EFCreateError);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <jpeglib.h>
 #include <string>
 
@@ -179,10 +181,15 @@ TEST(JpegWriter, TwoObjectsGiveTheSameFile) {
 }
 
 TEST(JpegWriter, LibraryErrorsAndWriteFailures) {
-    // Taller than the format allows: a library error, and the file stays empty.
+    // Taller than the format allows: a library error, and the file it was to
+    // replace stays as it was.
     auto tall = Load(RandomPicture(1, 65536, 2));
     const std::string path = std::filesystem::temp_directory_path() /
                              ("sorvak-jpeg-" + std::to_string(getpid()) + ".jpg");
+    {
+        std::ofstream old(path, std::ios::binary);
+        old << "old picture";
+    }
     TJPEGImage jpeg;
     jpeg.AssignFrom(*tall);
     try {
@@ -192,7 +199,8 @@ TEST(JpegWriter, LibraryErrorsAndWriteFailures) {
         EXPECT_EQ(std::string(e.what()), "JPEG エラー #" + std::to_string(e.Code()));
         EXPECT_GT(e.Code(), 0);
     }
-    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old picture");
     std::filesystem::remove(path);
 
     TJPEGImage small;
@@ -201,7 +209,7 @@ TEST(JpegWriter, LibraryErrorsAndWriteFailures) {
         ShortStream s(capacity);
         EXPECT_THROW(small.WriteToStream(s), EWriteError);
     }
-    EXPECT_THROW(small.WriteToFile("/dev/full"), EWriteError);
+    EXPECT_THROW(small.WriteToFile("/dev/full"), EFCreateError);
     EXPECT_THROW(small.WriteToFile("/nonexistent-sorvak-folder/a.jpg"), EFCreateError);
 }
 

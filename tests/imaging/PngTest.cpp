@@ -282,7 +282,7 @@ TEST(PngWriter, WriteFailuresAreReported) {
         ShortStream s(capacity);
         EXPECT_THROW(png.WriteToStream(s), EWriteError) << capacity;
     }
-    EXPECT_THROW(png.WriteToFile("/dev/full"), EWriteError);
+    EXPECT_THROW(png.WriteToFile("/dev/full"), EFCreateError);
     EXPECT_THROW(png.WriteToFile("/nonexistent-sorvak-folder/a.png"), EFCreateError);
 }
 

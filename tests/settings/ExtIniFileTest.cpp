@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
+#include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace sorvak {
@@ -229,16 +234,30 @@ TEST_F(ExtIniFileTest, ReadIntConversion) {
     EXPECT_EQ(store.ReadInt("S", "Absent", 99), 99);
 }
 
-TEST_F(ExtIniFileTest, ByteOrderMarkHidesTheFirstHeader) {
+TEST_F(ExtIniFileTest, ByteOrderMarkIsSkipped) {
     const std::string file = "\xEF\xBB\xBF[PictureDialog]\r\nSavePicMode=3\r\n[TextSaveDialog]\r\n"
                              "InitialDir=/t\r\n";
     WriteFileBytes(ini_, file);
     {
         TExtIniFile store(program_);
-        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 1);
+        EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 3);
         EXPECT_EQ(store.ReadStr("TextSaveDialog", "InitialDir", ""), "/t");
     }
-    EXPECT_EQ(ReadFileBytes(ini_), "[TextSaveDialog]\r\nInitialDir=/t\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_),
+              "[PictureDialog]\r\nSavePicMode=3\r\n\r\n[TextSaveDialog]\r\nInitialDir=/t\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, FileHoldingANulByteIsLeftUntouched) {
+    const std::string file = "[S]\r\nA=1\r\nB=2\0[T]\r\nC=3\r\n"s;
+    WriteFileBytes(ini_, file);
+    {
+        TExtIniFile store(program_);
+        EXPECT_TRUE(store.LoadFailed());
+        EXPECT_EQ(store.ReadInt("S", "A", 9), 9);
+        store.WriteInt("S", "A", 5);
+        store.Update();
+    }
+    EXPECT_EQ(ReadFileBytes(ini_), file);
 }
 
 TEST_F(ExtIniFileTest, OddBytesSurviveTheRoundTrip) {
@@ -248,7 +267,6 @@ TEST_F(ExtIniFileTest, OddBytesSurviveTheRoundTrip) {
         std::string written;
     };
     const Case cases[] = {
-        {"NUL ends the text", "[S]\r\nA=1\r\nB=2\0[T]\r\nC=3\r\n"s, "[S]\r\nA=1\r\nB=2\r\n\r\n"},
         {"invalid bytes", "[S\xFF]\r\nk\xFE=\x80\x81\xC0\r\n",
          "[S\xFF]\r\nk\xFE=\x80\x81\xC0\r\n\r\n"},
         {"only brackets", "[]\r\n[\r\n]\r\n[[]]\r\n][\r\n", "[]\r\n\r\n[[]]\r\n][\r\n\r\n"},
@@ -313,6 +331,163 @@ TEST_F(ExtIniFileTest, NoRegularFileAtThePath) {
         store.WriteStr("S", "K", "v");
     }
     EXPECT_TRUE(fs::is_directory(ini_));
+}
+
+TEST_F(ExtIniFileTest, SaveAppliesThisRunsWritesToWhatTheFileHoldsNow) {
+    WriteFileBytes(ini_, "[PictureDialog]\r\nSavePicMode=1\r\nInitialDir=/a\r\n\r\n"
+                   "[TextSaveDialog]\r\nInitialDir=/t\r\nGone=1\r\n\r\n");
+    {
+        TExtIniFile store(program_);
+        store.WriteInt("PictureDialog", "SavePicMode", 4);
+        store.WriteInt("PictureDialog", "SavePicMode", 3); // in order: the last write wins
+        store.WriteStr("PictureDialog", "InitialDir", "/mine");
+        store.WriteStr("TextSaveDialog", "Gone", ""); // kept as present and empty
+        // Another copy saves meanwhile: changed values, a key and a section
+        // of its own, and our header spelt in other case.
+        WriteFileBytes(ini_, "[picturedialog]\r\nsavepicmode=2\r\nInitialDir=/other\r\nExtra=x\r\n\r\n"
+                       "[TextSaveDialog]\r\nInitialDir=/other-t\r\nGone=1\r\n\r\n"
+                       "[FilePathSaveDialog]\r\nInitialDir=/f\r\n\r\n");
+        store.Update();
+        // Memory now holds the merged settings too.
+        EXPECT_EQ(store.ReadStr("FilePathSaveDialog", "InitialDir", ""), "/f");
+        EXPECT_EQ(store.ReadStr("TextSaveDialog", "InitialDir", ""), "/other-t");
+    }
+    const std::string merged =
+        "[picturedialog]\r\nSavePicMode=3\r\nInitialDir=/mine\r\nExtra=x\r\n\r\n"
+        "[TextSaveDialog]\r\nInitialDir=/other-t\r\nGone=\r\n\r\n"
+        "[FilePathSaveDialog]\r\nInitialDir=/f\r\n\r\n";
+    EXPECT_EQ(ReadFileBytes(ini_), merged);
+
+    // Writes already saved are not replayed over a later change by another copy.
+    {
+        TExtIniFile store(program_);
+        store.SetUpdateAtOnce(true);
+        store.WriteStr("S", "K", "mine");
+        WriteFileBytes(ini_, "[S]\r\nK=theirs\r\n");
+    }
+    EXPECT_EQ(ReadFileBytes(ini_), "[S]\r\nK=theirs\r\n"); // nothing written at the end
+}
+
+TEST_F(ExtIniFileTest, TwoStoresEndingInEitherOrderKeepBothWrites) {
+    for (const bool textEndsFirst : {true, false}) {
+        SCOPED_TRACE(textEndsFirst ? "text first" : "picture first");
+        WriteFileBytes(ini_, "[TextSaveDialog]\r\nInitialDir=/old\r\n\r\n");
+        auto text = std::make_unique<TExtIniFile>(program_);
+        auto picture = std::make_unique<TExtIniFile>(program_);
+        text->WriteStr("TextSaveDialog", "InitialDir", "/texts");
+        picture->WriteInt("PictureDialog", "SavePicMode", 2);
+        picture->WriteStr("PictureDialog", "InitialDir", "/pictures");
+        if (textEndsFirst) {
+            text.reset();
+            picture.reset();
+        } else {
+            picture.reset();
+            text.reset();
+        }
+        TExtIniFile after(program_);
+        after.SetAutoUpdate(false);
+        EXPECT_EQ(after.ReadStr("TextSaveDialog", "InitialDir", ""), "/texts");
+        EXPECT_EQ(after.ReadInt("PictureDialog", "SavePicMode", 1), 2);
+        EXPECT_EQ(after.ReadStr("PictureDialog", "InitialDir", ""), "/pictures");
+    }
+}
+
+TEST_F(ExtIniFileTest, SaveWaitsForAnotherCopysSave) {
+    // A child takes the lock, writes its own key a moment later and ends;
+    // a save that read the file without waiting would lose that key.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    TExtIniFile store(program_);
+    store.WriteStr("Mine", "K", "1");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int lock = ::open((ini_ + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
+        if (lock < 0 || ::flock(lock, LOCK_EX) != 0)
+            ::_exit(1);
+        if (::write(ready[1], "x", 1) != 1)
+            ::_exit(1);
+        ::usleep(300000);
+        WriteFileBytes(ini_, "[Theirs]\r\nK=2\r\n");
+        ::_exit(0);
+    }
+    char byte;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    store.Update();
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFileBytes(ini_), "[Theirs]\r\nK=2\r\n\r\n[Mine]\r\nK=1\r\n\r\n");
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+// A folder this process cannot write: mode 0555 for an ordinary user, a
+// read-only tmpfs for root, who may write any folder of a writable one.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const std::string& path) : path_(path) {
+        fs::create_directory(path_);
+        if (::geteuid() == 0)
+            mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=1m") == 0;
+        SetWritable(false);
+    }
+    ~ReadOnlyFolder() {
+        SetWritable(true);
+        if (mounted_)
+            ::umount(path_.c_str());
+    }
+    bool Works() const { return ::access(path_.c_str(), W_OK) != 0; }
+    void SetWritable(bool writable) {
+        if (mounted_)
+            ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | (writable ? 0 : MS_RDONLY),
+                    "size=1m");
+        else
+            ::chmod(path_.c_str(), writable ? 0755 : 0555);
+    }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+TEST_F(ExtIniFileTest, ProgramFolderThatCannotBeWrittenKeepsTheFileInTheConfigFolder) {
+    const std::string programDir = dir_ + "/bin";
+    ReadOnlyFolder folder(programDir);
+    if (!folder.Works())
+        GTEST_SKIP() << "no folder this process cannot write (root without mount rights)";
+    const std::string config = dir_ + "/config";
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    {
+        TExtIniFile store(programDir + "/sorvak");
+        EXPECT_EQ(store.GetIniPath(), config + "/sorvak/sorvak.ini");
+        EXPECT_EQ(store.DefaultFolder(), dfApplication);
+        EXPECT_FALSE(fs::exists(config)); // made only when saving
+        store.WriteStr("S", "K", "v");
+    }
+    EXPECT_EQ(ReadFileBytes(config + "/sorvak/sorvak.ini"), "[S]\r\nK=v\r\n\r\n");
+    {
+        TExtIniFile store(programDir + "/sorvak");
+        store.SetAutoUpdate(false);
+        EXPECT_EQ(store.ReadStr("S", "K", ""), "v");
+    }
+    // A file beside the program wins, even where it cannot be rewritten.
+    folder.SetWritable(true);
+    WriteFileBytes(programDir + "/sorvak.ini", "[S]\r\nK=beside\r\n");
+    folder.SetWritable(false);
+    {
+        TExtIniFile store(programDir + "/sorvak");
+        EXPECT_EQ(store.GetIniPath(), programDir + "/sorvak.ini");
+        EXPECT_EQ(store.ReadStr("S", "K", ""), "beside");
+        store.WriteStr("S", "K", "lost"); // the write fails silently
+    }
+    EXPECT_EQ(ReadFileBytes(programDir + "/sorvak.ini"), "[S]\r\nK=beside\r\n");
+    if (old != nullptr)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(ExtIniFileTest, UpdateAtOnceAndAutoUpdate) {
