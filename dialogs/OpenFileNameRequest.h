@@ -14,6 +14,8 @@ namespace ofn {
 constexpr std::uint32_t ReadOnly = 0x1;
 constexpr std::uint32_t OverwritePrompt = 0x2;
 constexpr std::uint32_t HideReadOnly = 0x4;
+constexpr std::uint32_t NoChangeDir = 0x8;
+constexpr std::uint32_t ShowHelp = 0x10;
 constexpr std::uint32_t EnableHook = 0x20;
 constexpr std::uint32_t EnableTemplate = 0x40;
 constexpr std::uint32_t NoValidate = 0x100;
@@ -21,9 +23,17 @@ constexpr std::uint32_t AllowMultiSelect = 0x200;
 constexpr std::uint32_t ExtensionDifferent = 0x400;
 constexpr std::uint32_t PathMustExist = 0x800;
 constexpr std::uint32_t FileMustExist = 0x1000;
+constexpr std::uint32_t CreatePrompt = 0x2000;
+constexpr std::uint32_t ShareAware = 0x4000;
+constexpr std::uint32_t NoReadOnlyReturn = 0x8000;
+constexpr std::uint32_t NoTestFileCreate = 0x10000;
+constexpr std::uint32_t NoNetworkButton = 0x20000;
+constexpr std::uint32_t NoLongNames = 0x40000;
 constexpr std::uint32_t Explorer = 0x80000;
+constexpr std::uint32_t NoDereferenceLinks = 0x100000;
 constexpr std::uint32_t EnableIncludeNotify = 0x400000;
 constexpr std::uint32_t EnableSizing = 0x800000;
+constexpr std::uint32_t DontAddToRecent = 0x2000000;
 constexpr std::uint32_t ForceShowHidden = 0x10000000;
 // FlagsEx
 constexpr std::uint32_t ExNoPlacesBar = 0x1;

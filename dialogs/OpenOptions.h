@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "OpenFileNameRequest.h"
+
 namespace sorvak {
 
 enum class TOpenOption {
@@ -34,10 +36,31 @@ enum class TOpenOption {
 enum class TOpenOptionEx { ofExNoPlacesBar };
 
 // Flag of each option, by ordinal.
+// ofOldStyleDialog shares its bit with the explorer flag; the run step sorts
+// the two out.
 inline constexpr std::array<std::uint32_t, 22> OpenOptionFlags = {
-    0x1,     0x2,      0x4,      0x8,      0x10,      0x100,      0x200,   0x400,
-    0x800,   0x1000,   0x2000,   0x4000,   0x8000,    0x10000,    0x20000, 0x40000,
-    0x80000, 0x100000, 0x400000, 0x800000, 0x2000000, 0x10000000,
+    ofn::ReadOnly,
+    ofn::OverwritePrompt,
+    ofn::HideReadOnly,
+    ofn::NoChangeDir,
+    ofn::ShowHelp,
+    ofn::NoValidate,
+    ofn::AllowMultiSelect,
+    ofn::ExtensionDifferent,
+    ofn::PathMustExist,
+    ofn::FileMustExist,
+    ofn::CreatePrompt,
+    ofn::ShareAware,
+    ofn::NoReadOnlyReturn,
+    ofn::NoTestFileCreate,
+    ofn::NoNetworkButton,
+    ofn::NoLongNames,
+    ofn::Explorer,
+    ofn::NoDereferenceLinks,
+    ofn::EnableIncludeNotify,
+    ofn::EnableSizing,
+    ofn::DontAddToRecent,
+    ofn::ForceShowHidden,
 };
 
 constexpr std::uint32_t OpenOptionFlag(TOpenOption option) {

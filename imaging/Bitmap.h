@@ -7,13 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "ClipboardFormats.h"
 #include "Graphic.h"
 
 namespace sorvak {
-
-// Clipboard format numbers the loader accepts.
-constexpr unsigned CF_BITMAP = 2;
-constexpr unsigned CF_PALETTE = 9;
 
 // One colour-table entry as BMP files and device-independent rows hold it.
 struct TRGBQuad {

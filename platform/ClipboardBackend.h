@@ -9,12 +9,11 @@
 
 namespace sorvak::platform {
 
-enum ClipboardFormat : unsigned {
-    CF_TEXT = 1,
-    CF_BITMAP = 2,
-    CF_PALETTE = 9,
-    CF_HDROP = 15,
-};
+using sorvak::CF_BITMAP;
+using sorvak::CF_HDROP;
+using sorvak::CF_PALETTE;
+using sorvak::CF_TEXT;
+using sorvak::ClipboardFormat;
 
 // Raised by the reading operations when the clipboard's owner did not hand
 // over its content in time: the clipboard cannot be opened.

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     device.Bits.assign(data + at, data + size);
     try {
         sorvak::TBitmap bitmap;
-        bitmap.LoadClipboardBitmap(data[8] & 1 ? 9 : sorvak::CF_BITMAP, &device,
+        bitmap.LoadClipboardBitmap(data[8] & 1 ? sorvak::CF_PALETTE : sorvak::CF_BITMAP, &device,
                                    data[9] & 1 ? &palette : nullptr);
         NullStream out;
         bitmap.WriteToStream(out);
