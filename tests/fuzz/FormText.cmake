@@ -2,4 +2,4 @@
 sorvak_add_fuzz_target(formtext
     SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/FormTextFuzz.cpp
     LIBS sorvak_dialogs
-    CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/formtext/corpus ${CMAKE_CURRENT_SOURCE_DIR}/formtext/crashers)
+    CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/formtext)
