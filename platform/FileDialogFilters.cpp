@@ -1,6 +1,6 @@
 #include "FileDialogFilters.h"
 
-#include "CodePage.h"
+#include "QtAnsi.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -8,11 +8,6 @@
 namespace sorvak::platform {
 
 namespace {
-
-QString FromAnsi(std::string_view text) {
-    const std::string utf8 = codepage::ToUtf8(text);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // Characters QFileDialog accepts between the parentheses of a name filter.
 bool IsParsablePatternList(const QString& patterns) {

@@ -1,11 +1,11 @@
 #include "SystemFileDialog.h"
 
-#include "CodePage.h"
 #include "CommonDialog.h"
-#include "Exception.h"
 #include "FileDialogFilters.h"
 #include "FileDialogTemplate.h"
 #include "MessageBoxes.h"
+#include "NameOnlyIconProvider.h"
+#include "QtAnsi.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -13,18 +13,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QLibraryInfo>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMimeDatabase>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -34,54 +29,11 @@ namespace sorvak::platform {
 
 namespace {
 
-QString FromAnsi(std::string_view text) {
-    const std::string utf8 = codepage::ToUtf8(text);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string ToAnsi(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return codepage::FromUtf8(std::string_view(utf8.constData(), utf8.size()));
-}
-
 TRect ToRect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-// Qt's provider reads a file's first bytes to name its type, on the GUI
-// thread: a file such as /proc/kmsg then blocks the dialog for ever
-// (QTBUG-110416). Types and icons here come from the name alone.
-class NameOnlyIconProvider : public QFileIconProvider {
-public:
-    using QFileIconProvider::icon;
-    QIcon icon(const QFileInfo& info) const override {
-        if (info.isDir())
-            return QFileIconProvider::icon(QFileIconProvider::Folder);
-        return QFileIconProvider::icon(QFileIconProvider::File);
-    }
-    QString type(const QFileInfo& info) const override {
-        if (!info.isFile())
-            return QFileIconProvider::type(info);
-        const QMimeType mime =
-            QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
-        return mime.comment().isEmpty() ? mime.name() : mime.comment();
-    }
-};
-
 } // namespace
-
-void InstallQtTranslations() {
-    static bool installed = false;
-    if (installed || QCoreApplication::instance() == nullptr)
-        return;
-    installed = true;
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
-}
 
 // The file dialog as a widget: closing it closes the outer dialog instead of
 // hiding it, and the chosen name is worked out with our extension rule.
@@ -135,7 +87,7 @@ private:
 SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
                                    ErrorReporter reportError, PaneMaker makePanes, QWidget* parent)
     : QDialog(parent), request_(request), mode_(mode), reportError_(std::move(reportError)),
-      makePanes_(std::move(makePanes)), hook_(request.lpfnHook) {
+      makePanes_(std::move(makePanes)), adapter_(request), hook_(request.lpfnHook) {
     if (!reportError_)
         reportError_ = [](const std::exception& e) { ShowException(e); };
     InstallQtTranslations();
@@ -202,18 +154,7 @@ void SystemFileDialog::BuildFileDialog() {
     files_->setIconProvider(iconProvider);
     files_->setWindowFlags(Qt::Widget);
     files_->setSizeGripEnabled(false);
-    files_->setAcceptMode(mode_ == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    if (mode_ == Mode::Open && (request_.Flags & ofn::AllowMultiSelect) != 0)
-        files_->setFileMode(QFileDialog::ExistingFiles);
-    else if (mode_ == Mode::Open && (request_.Flags & ofn::FileMustExist) != 0)
-        files_->setFileMode(QFileDialog::ExistingFile);
-    else
-        files_->setFileMode(QFileDialog::AnyFile);
-    // The overwrite question only when the request asks for it.
-    files_->setOption(QFileDialog::DontConfirmOverwrite,
-                      (request_.Flags & ofn::OverwritePrompt) == 0);
-    if ((request_.Flags & ofn::ForceShowHidden) != 0)
-        files_->setFilter(files_->filter() | QDir::Hidden);
+    adapter_.ConfigureModes(*files_, mode_ == Mode::Save);
     if ((request_.Flags & ofn::EnableIncludeNotify) != 0)
         files_->setProxyModel(new IncludeFilter(*this));
 
@@ -237,32 +178,7 @@ void SystemFileDialog::BuildFileDialog() {
         }
     }
 
-    BuildFilters();
-
-    const QString dir = FromAnsi(request_.lpstrInitialDir);
-    if (!dir.isEmpty() && QFileInfo(dir).isDir())
-        files_->setDirectory(dir);
-    else
-        files_->setDirectory(QDir::currentPath());
-    const QString name = FromAnsi(request_.FileText());
-    if (!name.isEmpty())
-        files_->selectFile(name);
-}
-
-void SystemFileDialog::BuildFilters() {
-    for (const NameFilter& filter : NameFiltersOf(request_.lpstrFilter)) {
-        nameFilters_.append(filter.Text);
-        firstPatterns_.push_back(filter.FirstPattern);
-    }
-    if (nameFilters_.isEmpty())
-        return;
-    files_->setOption(QFileDialog::HideNameFilterDetails, true);
-    files_->setNameFilters(nameFilters_);
-    std::uint32_t index = request_.nFilterIndex;
-    if (index == 0 || index > static_cast<std::uint32_t>(nameFilters_.size()))
-        index = 1;
-    request_.nFilterIndex = index;
-    files_->selectNameFilter(nameFilters_[static_cast<qsizetype>(index - 1)]);
+    adapter_.ConfigureContent(*files_);
 }
 
 void SystemFileDialog::BuildTemplate() {
@@ -329,7 +245,7 @@ void SystemFileDialog::OnTypeActivated(int index) {
     QLineEdit* name = NameField();
     if (name->text() != textBeforeTypeChange_)
         name->setText(textBeforeTypeChange_);
-    request_.nFilterIndex = static_cast<std::uint32_t>(index + 1);
+    adapter_.SelectFilter(index);
     if (hook_ != nullptr)
         Guarded([&] { hook_->TypeChange(request_); });
 }
@@ -424,50 +340,7 @@ void SystemFileDialog::RaiseInitDone() {
 }
 
 void SystemFileDialog::PrepareAccept() {
-    // A name without an extension gets the selected filter's, when that is a
-    // plain one, else the request's default; a wildcard is no extension.
-    const int index = static_cast<int>(request_.nFilterIndex) - 1;
-    QString suffix;
-    if (index >= 0 && index < static_cast<int>(firstPatterns_.size()))
-        suffix = PlainExtension(firstPatterns_[static_cast<std::size_t>(index)]);
-    if (suffix.isEmpty())
-        suffix = FromAnsi(request_.lpstrDefExt);
-    if (HasWildcard(suffix) || suffix.contains(u'/'))
-        suffix.clear();
-    files_->setDefaultSuffix(suffix);
-}
-
-bool SystemFileDialog::WriteResult(const QStringList& files) {
-    std::string buffer;
-    if (files.size() > 1 && (request_.Flags & ofn::AllowMultiSelect) != 0) {
-        // The folder, then the names, each NUL-terminated, and one more NUL.
-        buffer = ToAnsi(QFileInfo(files.first()).absolutePath());
-        buffer.push_back('\0');
-        for (const QString& f : files) {
-            buffer += ToAnsi(QFileInfo(f).fileName());
-            buffer.push_back('\0');
-        }
-    } else {
-        buffer = ToAnsi(files.first());
-        buffer.push_back('\0');
-    }
-    // A path that does not fit must not be cut into another file's name.
-    if (buffer.size() > request_.nMaxFile || request_.lpstrFile.size() < buffer.size()) {
-        reportError_(Exception(codepage::FromUtf8("ファイル名が長すぎます")));
-        return false;
-    }
-    std::fill(request_.lpstrFile.begin(), request_.lpstrFile.end(), '\0');
-    std::copy(buffer.begin(), buffer.end(), request_.lpstrFile.begin());
-
-    std::uint32_t flags = request_.Flags & ~(ofn::ReadOnly | ofn::ExtensionDifferent);
-    if (readOnly_ != nullptr && readOnly_->isChecked())
-        flags |= ofn::ReadOnly;
-    const QString defaultExt = FromAnsi(request_.lpstrDefExt);
-    if (!defaultExt.isEmpty() &&
-        QFileInfo(files.first()).suffix().compare(defaultExt, Qt::CaseInsensitive) != 0)
-        flags |= ofn::ExtensionDifferent;
-    request_.Flags = flags;
-    return true;
+    files_->setDefaultSuffix(adapter_.AcceptSuffix());
 }
 
 void SystemFileDialog::FinishInner(int result) {
@@ -476,7 +349,8 @@ void SystemFileDialog::FinishInner(int result) {
         return;
     }
     const QStringList files = files_->selectedFiles();
-    if (files.isEmpty() || !WriteResult(files))
+    const bool readOnly = readOnly_ != nullptr && readOnly_->isChecked();
+    if (files.isEmpty() || !Guarded([&] { adapter_.WriteResult(files, readOnly); }))
         return;
     bool canClose = true;
     if (hook_ != nullptr && !Guarded([&] { canClose = hook_->FileOk(request_); }))
@@ -503,19 +377,6 @@ int SystemFileDialog::Run() {
     if (hook_ != nullptr)
         Guarded([&] { hook_->Destroy(); });
     return result == QDialog::Accepted ? 1 : 0;
-}
-
-SystemFileDialogService::SystemFileDialogService(ErrorReporter reportError, PaneMaker makePanes)
-    : reportError_(std::move(reportError)), makePanes_(std::move(makePanes)) {}
-
-int SystemFileDialogService::GetOpenFileName(OpenFileNameRequest& request) {
-    SystemFileDialog dialog(request, SystemFileDialog::Mode::Open, reportError_, makePanes_);
-    return dialog.Run();
-}
-
-int SystemFileDialogService::GetSaveFileName(OpenFileNameRequest& request) {
-    SystemFileDialog dialog(request, SystemFileDialog::Mode::Save, reportError_, makePanes_);
-    return dialog.Run();
 }
 
 } // namespace sorvak::platform

@@ -2,7 +2,9 @@
 // The system file dialog on Linux: a non-native QFileDialog embedded in a
 // dialog of our own, laid out with the request's child template around it,
 // answering the dialog calls of the dialog logic.
+#include "FileDialogRequest.h"
 #include "FileDialogService.h"
+#include "QtTranslations.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -28,10 +30,6 @@ using ErrorReporter = std::function<void(const std::exception&)>;
 // Makes the panes of one running dialog: host is the window of the child
 // template, spare its area outside the standard controls (host coordinates).
 using PaneMaker = std::function<std::unique_ptr<DialogPanes>(QWidget* host, const QRect& spare)>;
-
-// Loads Qt's own translations for the user's language into the application,
-// once, so that the dialog's standard labels are in that language.
-void InstallQtTranslations();
 
 class SystemFileDialog : public QDialog, public FileDialogWindow {
     Q_OBJECT
@@ -64,7 +62,7 @@ public:
     // True once the init-done notification has been raised.
     bool IsInitDone() const { return initDone_; }
     // The name filters as given to the file dialog, one per pair.
-    const QStringList& NameFilters() const { return nameFilters_; }
+    const QStringList& NameFilters() const { return adapter_.NameFilters(); }
 
     // FileDialogWindow
     TRect ClientRect() const override;
@@ -87,7 +85,6 @@ private:
     friend class Embedded;
 
     void BuildFileDialog();
-    void BuildFilters();
     void BuildTemplate();
     void ConnectNotifications();
     void PlaceOnScreen();
@@ -97,7 +94,6 @@ private:
     void PrepareAccept();
     // Called by the embedded dialog when it would close.
     void FinishInner(int result);
-    bool WriteResult(const QStringList& files);
     template <typename F> bool Guarded(F&& step);
 
     OpenFileNameRequest& request_;
@@ -105,13 +101,12 @@ private:
     ErrorReporter reportError_;
     PaneMaker makePanes_;
     std::unique_ptr<DialogPanes> panes_;
+    RequestAdapter adapter_;
     OpenFileNameHook* hook_;
     Embedded* files_ = nullptr;
     TemplateWindow* templateWindow_ = nullptr;
     QWidget* standard_ = nullptr;
     QCheckBox* readOnly_ = nullptr;
-    QStringList nameFilters_;
-    std::vector<QString> firstPatterns_;
     QString textBeforeTypeChange_;
     QString selectedPath_;
     bool typedSinceSelection_ = false;
