@@ -2,10 +2,8 @@
 
 #include "Bitmap.h"
 #include "FileDrop.h"
-#include "Gif.h"
-#include "Jpeg.h"
 #include "Paths.h"
-#include "Png.h"
+#include "PictureFormats.h"
 
 namespace sorvak {
 
@@ -25,16 +23,7 @@ std::string DefaultPictureName(std::int32_t width, std::int32_t height, int code
 }
 
 std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex) {
-    switch (filterIndex) {
-    case 2:
-        return std::make_unique<TJPEGImage>();
-    case 3:
-        return std::make_unique<TPNGObject>();
-    case 4:
-        return std::make_unique<TGIFImage>();
-    default:
-        return std::make_unique<TBitmap>();
-    }
+    return PictureFormatOf(filterIndex).CreateWriter();
 }
 
 TDataModule1::TDataModule1(DriverServices services) : services_(std::move(services)) {
@@ -42,9 +31,7 @@ TDataModule1::TDataModule1(DriverServices services) : services_(std::move(servic
     ExtIniFile1 = std::make_unique<TExtIniFile>(services_.ProgramPath);
 
     SavePictureDialog1 = std::make_unique<TSavePictureDialog>(services_.Dialogs);
-    SavePictureDialog1->Filter =
-        codepage::FromUtf8("ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg;*.ipeg|"
-                           "PNG イメージファイル (*.png)|*.png|GIF イメージファイル (*.gif)|*.gif");
+    SavePictureDialog1->Filter = codepage::FromUtf8(PictureFilterText());
     SavePictureDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
                                    TOpenOption::ofEnableSizing};
     SavePictureDialog1->Title = codepage::FromUtf8("クリップボード画像に名前を付けて保存");
@@ -93,20 +80,7 @@ void TDataModule1::DataModuleCreate() {
 }
 
 void TDataModule1::SetPictureDefaultExt(std::uint8_t index) {
-    switch (index) {
-    case 2:
-        SavePictureDialog1->DefaultExt = "jpg";
-        break;
-    case 3:
-        SavePictureDialog1->DefaultExt = "png";
-        break;
-    case 4:
-        SavePictureDialog1->DefaultExt = "gif";
-        break;
-    default:
-        SavePictureDialog1->DefaultExt = "bmp";
-        break;
-    }
+    SavePictureDialog1->DefaultExt = std::string(PictureFormatOf(index).DefaultExt);
 }
 
 void TDataModule1::PictureBranch() {
@@ -157,8 +131,19 @@ void TDataModule1::GetClipboardFileList(LineList& list) {
 void TDataModule1::FileListBranch() {
     LineList paths;
     GetClipboardFileList(paths);
-    if (services_.ShowFileList)
-        services_.ShowFileList(paths);
+    if (!services_.CreateFileListWindow)
+        return;
+    // Freed on every path, also when filling or showing it fails.
+    const std::unique_ptr<FileListWindow> window = services_.CreateFileListWindow(*this);
+    TTextSaveDialog& dialog = window->SaveDialog();
+    dialog.InitialDir =
+        ExtIniFile1->ReadStr(FileListSettingsSection, "InitialDir", ProgramFolder());
+    dialog.Filter = TextSaveDialog1->Filter;
+    dialog.SetFileName("CopyFiles.txt");
+    dialog.DefaultExt = "txt";
+    dialog.Title = codepage::FromUtf8("コピーされたファイルリストに名前を付けて保存");
+    window->SetMemoText(paths.JoinText());
+    window->ShowModal();
 }
 
 } // namespace sorvak

@@ -3,6 +3,7 @@
 // that runs when it is created.
 #include "Clipboard.h"
 #include "ExtIniFile.h"
+#include "FileListWindow.h"
 #include "LineList.h"
 #include "SavePictureDialog.h"
 #include "TextDlgs.h"
@@ -15,6 +16,7 @@
 
 namespace sorvak {
 
+class TDataModule1;
 class TGraphic;
 
 // What the module needs of its surroundings; the program passes the real
@@ -26,9 +28,9 @@ struct DriverServices {
     std::function<void(const std::string& caption, const std::string& text)> ShowInformation;
     // The error box for a failure that left the export.
     std::function<void(const std::exception& failure)> ShowError;
-    // Shows the file list window modally with the module's settings; the
-    // window belongs to a later part of the program.
-    std::function<void(const LineList& paths)> ShowFileList;
+    // Creates the file list window with the module as its owner; the
+    // dispatch fills it, shows it and frees it.
+    std::function<std::unique_ptr<FileListWindow>(TDataModule1& owner)> CreateFileListWindow;
     // The running program file; its folder holds the settings file.
     std::string ProgramPath;
 };

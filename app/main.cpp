@@ -1,6 +1,7 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
 #include "Clipboard.h"
 #include "ClipboardKeeper.h"
+#include "FrText.h"
 #include "MessageBoxes.h"
 #include "ModMain.h"
 #include "Paths.h"
@@ -38,6 +39,14 @@ int main(int argc, char** argv) {
     services.Dialogs = &dialogs;
     services.ShowInformation = sorvak::platform::ShowInformationBox;
     services.ShowError = sorvak::platform::ShowException;
+    services.CreateFileListWindow = [&](sorvak::TDataModule1& owner) {
+        sorvak::widgets::TextFormServices window;
+        window.Clipboard = &clipboard;
+        window.Settings = owner.ExtIniFile1.get();
+        window.Dialogs = &dialogs;
+        window.ShowError = sorvak::platform::ShowException;
+        return std::make_unique<sorvak::widgets::TTextForm>(std::move(window));
+    };
     services.ProgramPath = sorvak::ProgramPath();
     { sorvak::TDataModule1 module(std::move(services)); }
     if (clipboardBackend.WroteText())

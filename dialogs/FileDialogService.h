@@ -66,9 +66,4 @@ public:
     virtual int GetSaveFileName(OpenFileNameRequest& request) = 0;
 };
 
-// The service that dialogs created without one use; the program sets it once
-// at start-up (the platform's system dialog). None by default.
-FileDialogService* DefaultFileDialogService();
-void SetDefaultFileDialogService(FileDialogService* service);
-
 } // namespace sorvak

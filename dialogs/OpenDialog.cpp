@@ -6,21 +6,6 @@
 
 namespace sorvak {
 
-namespace {
-FileDialogService*& DefaultService() {
-    static FileDialogService* service = nullptr;
-    return service;
-}
-} // namespace
-
-FileDialogService* DefaultFileDialogService() {
-    return DefaultService();
-}
-
-void SetDefaultFileDialogService(FileDialogService* service) {
-    DefaultService() = service;
-}
-
 std::string FilterList(const std::string& filter, int codePage) {
     if (filter.empty())
         return {};
@@ -100,7 +85,7 @@ int TOpenDialog::FilterIndex() const {
 }
 
 FileDialogService* TOpenDialog::Service() const {
-    return service_ != nullptr ? service_ : DefaultFileDialogService();
+    return service_;
 }
 
 bool TOpenDialog::IsExplorerStyle() const {

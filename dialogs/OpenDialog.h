@@ -21,7 +21,7 @@ std::string FilterList(const std::string& filter, int codePage = codepage::Syste
 
 class TOpenDialog : public TCommonDialog {
 public:
-    // service: the system dialog; none means DefaultFileDialogService().
+    // service: the system dialog; a dialog without one cannot run.
     explicit TOpenDialog(FileDialogService* service = nullptr);
     ~TOpenDialog() override;
 

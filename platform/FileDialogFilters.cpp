@@ -1,5 +1,6 @@
 #include "FileDialogFilters.h"
 
+#include "FilterExtension.h"
 #include "QtAnsi.h"
 
 #include <QRegularExpression>
@@ -44,9 +45,7 @@ std::vector<NameFilter> NameFiltersOf(const std::string& list) {
 }
 
 QString PlainExtension(const QString& pattern) {
-    static const QRegularExpression plain(QStringLiteral("^\\*\\.([^*?\\[\\]/]+)$"));
-    const QRegularExpressionMatch m = plain.match(pattern);
-    return m.hasMatch() ? m.captured(1) : QString();
+    return FromAnsi(PlainPatternExtension(ToAnsi(pattern)));
 }
 
 bool HasWildcard(const QString& name) {

@@ -1,5 +1,5 @@
 #pragma once
-// A clipboard in memory, for tests and for runs without a display.
+// A clipboard in memory, for tests.
 #include "ClipboardBackend.h"
 
 #include <map>

@@ -14,8 +14,8 @@ namespace {
 
 const QString Utf8PlainText = QStringLiteral("text/plain;charset=utf-8");
 
-// Copies what the owner offers now, so later reads never go back to an owner
-// that may have changed or gone.
+// The formats the owner offers now, without their data: the data is read
+// from the owner when a format is asked for.
 std::unique_ptr<QMimeData> TakeOffer() {
     auto copy = std::make_unique<QMimeData>();
     const QMimeData* live = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
@@ -86,6 +86,22 @@ DeviceBitmap TrueColourBitmap(const QImage& source) {
         }
     }
     return bitmap;
+}
+
+// CR LF and a lone CR each become LF.
+std::string WithLfBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out.push_back(text[i]);
+            continue;
+        }
+        out.push_back('\n');
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return out;
 }
 
 } // namespace
@@ -211,7 +227,8 @@ void QtClipboard::SetData(unsigned format, std::string block) {
     const std::size_t end = block.find('\0');
     if (end != std::string::npos)
         block.resize(end);
-    writtenText_ = codepage::ToUtf8(block);
+    // Linux programs expect LF line breaks in pasted text.
+    writtenText_ = WithLfBreaks(codepage::ToUtf8(block));
     wroteText_ = true;
     QGuiApplication::clipboard()->setText(QString::fromStdString(writtenText_),
                                           QClipboard::Clipboard);

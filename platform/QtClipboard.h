@@ -1,7 +1,5 @@
 #pragma once
 // The X11 CLIPBOARD selection, through Qt, as a Windows-style clipboard.
-// What the owner offers is fetched once and kept: the owner may change or
-// vanish while a dialog is open.
 #include "ClipboardBackend.h"
 
 #include <memory>

@@ -26,13 +26,17 @@ template <std::size_t N> std::string Wide(const char16_t (&literal)[N]) {
     return out;
 }
 
-std::vector<std::string> Lines(std::string_view block, int codePage = codepage::Utf8) {
-    LineList list;
-    ReadFileNames(block, list, codePage);
+std::vector<std::string> Collect(const LineList& list) {
     std::vector<std::string> lines;
     for (LineList::Index i = 0; i < list.Count(); ++i)
         lines.push_back(list[i]);
     return lines;
+}
+
+std::vector<std::string> Lines(std::string_view block, int codePage = codepage::Utf8) {
+    LineList list;
+    ReadFileNames(block, list, codePage);
+    return Collect(list);
 }
 
 using Lines_ = std::vector<std::string>;
@@ -54,7 +58,16 @@ TEST(FileDrop, WalksDecodeNamesInOrder) {
          codepage::ShiftJis},
         {"lacking in 932", Header(20, 1) + Wide(u"/\u00E9\0\0"), {"/?"}, codepage::ShiftJis},
         {"ansi", Header(20, 0) + std::string("/a\0/\x82\xA0\0\0", 8), {"/a", "/\x82\xA0"}},
+        {"files and a folder",
+         Header(20, 1) + Wide(u"/home/u/My Files/a b.txt\0/home/u/写真\0/home/u/日本語.txt\0\0"),
+         {"/home/u/My Files/a b.txt", "/home/u/写真", "/home/u/日本語.txt"}},
+        {"pair lacking in 932",
+         Header(20, 1) + Wide(u"/\U0001F600x\0\0"),
+         {"/?x"},
+         codepage::ShiftJis},
+        {"lone surrogate", Header(20, 1) + Wide(u"/\xD800x\0\0"), {"/?x"}},
         {"list starting with its end", Header(20, 1) + Wide(u"\0\0"), {""}},
+        {"ansi list starting with its end", Header(20, 0) + std::string(2, '\0'), {""}},
         {"pFiles further in", Header(24, 0) + std::string("xxxx/z\0\0", 8), {"/z"}},
         {"block larger than the data",
          Header(20, 1) + Wide(u"/a\0\0") + std::string(64, 'Q'),
@@ -80,4 +93,24 @@ TEST(FileDrop, ReadsNothingOutsideTheBlock) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(Lines(c.block), c.lines) << c.name;
+}
+
+TEST(FileDrop, WalksStartingAtTheEndOfTheBlockReadNothingBeyondIt) {
+    const std::string block = Header(20, 1) + Wide(u"/a\0\0");
+    struct Case {
+        std::uint32_t pFiles;
+        Lines_ wide, ansi;
+    } cases[] = {
+        {std::uint32_t(block.size()), {}, {}},
+        // One byte left: no whole unit, but a whole (empty) ANSI name.
+        {std::uint32_t(block.size() - 1), {}, {""}},
+        {0xFFFFFFFFu, {}, {}},
+    };
+    for (const Case& c : cases) {
+        LineList wide, ansi;
+        ReadWideFileNames(block, c.pFiles, wide, codepage::Utf8);
+        ReadAnsiFileNames(block, c.pFiles, ansi);
+        EXPECT_EQ(Collect(wide), c.wide) << c.pFiles;
+        EXPECT_EQ(Collect(ansi), c.ansi) << c.pFiles;
+    }
 }

@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Exception.h"
 #include "MemoryClipboard.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using sorvak::test::ReadFileBytes;
 
 // The user: answers every save dialog with a name and a filter, or cancels.
 class ScriptedDialogs : public FileDialogService {
@@ -44,6 +42,37 @@ public:
     }
 };
 
+// The file list window as the dispatch leaves it when it shows it.
+struct ShownFileList {
+    std::string Memo, InitialDir, Filter, FileName, DefaultExt, Title;
+    bool Freed = false;
+};
+
+class FakeFileListWindow : public FileListWindow {
+public:
+    FakeFileListWindow(ShownFileList& shown, std::function<void()> whileShown)
+        : shown_(shown), whileShown_(std::move(whileShown)) {}
+    ~FakeFileListWindow() override { shown_.Freed = true; }
+    TTextSaveDialog& SaveDialog() override { return dialog_; }
+    void SetMemoText(const std::string& text) override { memo_ = text; }
+    void ShowModal() override {
+        shown_ = {memo_,
+                  dialog_.InitialDir,
+                  dialog_.Filter,
+                  dialog_.FileName(),
+                  dialog_.DefaultExt,
+                  dialog_.Title};
+        if (whileShown_)
+            whileShown_();
+    }
+
+private:
+    ShownFileList& shown_;
+    std::function<void()> whileShown_;
+    TTextSaveDialog dialog_;
+    std::string memo_;
+};
+
 DeviceBitmap Picture(int width, int height) {
     DeviceBitmap bitmap;
     bitmap.Width = width;
@@ -56,13 +85,11 @@ DeviceBitmap Picture(int width, int height) {
 class Driver : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/sorvak-driver-XXXXXX";
-        root_ = mkdtemp(pattern);
+        root_ = temp_.Path();
         program_ = root_ / "sorvak";
         out_ = root_ / "out";
         fs::create_directories(out_);
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     // One run of the program: the module is made and freed.
     void RunProgram() {
@@ -73,22 +100,29 @@ protected:
             information_.push_back(caption + "|" + text);
         };
         services.ShowError = [this](const std::exception& e) { errors_.push_back(e.what()); };
-        services.ShowFileList = [this](const LineList& paths) { shownList_ = paths.JoinText(); };
+        services.CreateFileListWindow = [this](TDataModule1& owner) {
+            EXPECT_EQ(&owner, DataModule1);
+            ++windowsCreated_;
+            return std::make_unique<FakeFileListWindow>(shownList_, whileListShown_);
+        };
         services.ProgramPath = program_.string();
         TDataModule1 module(std::move(services));
         quitPosted_ = module.QuitPosted();
     }
-    std::string Settings() const { return ReadBytes(root_ / "sorvak.ini"); }
+    std::string Settings() const { return ReadFileBytes(root_ / "sorvak.ini"); }
     void WriteSettings(const std::string& text) const {
-        std::ofstream(root_ / "sorvak.ini", std::ios::binary) << text;
+        sorvak::test::WriteFileBytes(root_ / "sorvak.ini", text);
     }
 
+    sorvak::test::TempDir temp_{"sorvak-driver"};
     fs::path root_, program_, out_;
     platform::MemoryClipboard clipboard_;
     TClipboard clipboardObject_{clipboard_};
     ScriptedDialogs dialogs_;
     std::vector<std::string> information_, errors_;
-    std::string shownList_;
+    ShownFileList shownList_;
+    int windowsCreated_ = 0;
+    std::function<void()> whileListShown_;
     bool quitPosted_ = false;
 };
 
@@ -118,7 +152,7 @@ TEST_F(Driver, PictureComesBeforeTextAndTextBeforeFileList) {
     RunProgram();
     ASSERT_EQ(dialogs_.Seen.size(), 2u);
     EXPECT_EQ(dialogs_.Seen[1].lpstrTitle, "クリップボードテキストに名前を付けて保存");
-    EXPECT_EQ(shownList_, "");
+    EXPECT_EQ(windowsCreated_, 0);
 }
 
 TEST_F(Driver, PictureDialogIsSetFromTheSettings) {
@@ -157,7 +191,7 @@ TEST_F(Driver, PictureSavedAsJpegIsProposedAgainInTheSameFolder) {
     dialogs_.Answer = (out_ / "shot.jpg").string();
     dialogs_.AnswerFilter = 2;
     RunProgram();
-    const std::string jpeg = ReadBytes(out_ / "shot.jpg");
+    const std::string jpeg = ReadFileBytes(out_ / "shot.jpg");
     ASSERT_GE(jpeg.size(), 2u);
     EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(Settings(),
@@ -180,7 +214,7 @@ TEST_F(Driver, EveryFilterWritesItsFormat) {
         dialogs_.Answer = file.string();
         dialogs_.AnswerFilter = filter;
         RunProgram();
-        EXPECT_EQ(ReadBytes(file).substr(0, magic.size()), magic) << filter;
+        EXPECT_EQ(ReadFileBytes(file).substr(0, magic.size()), magic) << filter;
     }
 }
 
@@ -201,7 +235,7 @@ TEST_F(Driver, TextIsReadOnlyAfterTheDialogWasConfirmed) {
     dialogs_.Answer = (out_ / "text.txt").string();
     dialogs_.WhileShown = [this] { EXPECT_EQ(clipboard_.OpenCalls, 0); };
     RunProgram();
-    EXPECT_EQ(ReadBytes(out_ / "text.txt"), "a\r\nb\r\n");
+    EXPECT_EQ(ReadFileBytes(out_ / "text.txt"), "a\r\nb\r\n");
     EXPECT_EQ(Settings(), "[TextSaveDialog]\r\nInitialDir=" + out_.string() + "\r\n\r\n");
     EXPECT_FALSE(clipboard_.IsOpen());
 }
@@ -215,16 +249,70 @@ TEST_F(Driver, ClipboardHeldByAnotherProgramEndsTheExport) {
     EXPECT_FALSE(fs::exists(out_ / "never.txt"));
 }
 
-TEST_F(Driver, FileListBranchShowsThePaths) {
+std::string WidePathsBlock(const std::vector<std::string>& asciiPaths) {
     std::string block("\x14\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x01\0\0\0", 20);
-    for (char c : std::string("/a"))
-        block += std::string{c, '\0'};
-    block += std::string("\0\0", 2);
-    for (char c : std::string("/b c"))
-        block += std::string{c, '\0'};
-    block += std::string("\0\0\0\0", 4);
-    clipboard_.SetData(platform::CF_HDROP, block);
+    for (const std::string& path : asciiPaths) {
+        for (char c : path)
+            block += std::string{c, '\0'};
+        block += std::string("\0\0", 2);
+    }
+    return block + std::string("\0\0", 2);
+}
+
+TEST_F(Driver, FileListBranchFillsTheWindowAndItsSaveDialog) {
+    clipboard_.SetData(platform::CF_HDROP, WidePathsBlock({"/a", "/b c"}));
     RunProgram();
-    EXPECT_EQ(shownList_, "/a\r\n/b c\r\n");
+    EXPECT_EQ(shownList_.Memo, "/a\r\n/b c\r\n");
+    EXPECT_EQ(shownList_.InitialDir, root_.string());
+    EXPECT_EQ(shownList_.Filter, "テキストファイル(*.txt)|*.txt|すべてのファイル|*.*");
+    EXPECT_EQ(shownList_.FileName, "CopyFiles.txt");
+    EXPECT_EQ(shownList_.DefaultExt, "txt");
+    EXPECT_EQ(shownList_.Title, "コピーされたファイルリストに名前を付けて保存");
+    EXPECT_TRUE(shownList_.Freed);
     EXPECT_TRUE(dialogs_.Seen.empty());
+    EXPECT_TRUE(quitPosted_);
+    EXPECT_EQ(Settings(), "");
+
+    WriteSettings("[FilePathSaveDialog]\r\nInitialDir=/srv/lists\r\n");
+    RunProgram();
+    EXPECT_EQ(shownList_.InitialDir, "/srv/lists");
+}
+
+// The file list is gone by the time the branch reads it.
+class VanishingFileList : public platform::MemoryClipboard {
+public:
+    bool IsFormatAvailable(unsigned format) override {
+        if (format == platform::CF_HDROP && ++fileListQueries_ > 1)
+            return false;
+        return MemoryClipboard::IsFormatAvailable(format);
+    }
+
+private:
+    int fileListQueries_ = 0;
+};
+
+TEST_F(Driver, FileListThatVanishedShowsAnEmptyWindow) {
+    VanishingFileList vanishing;
+    vanishing.SetData(platform::CF_HDROP, WidePathsBlock({"/a"}));
+    TClipboard clipboard(vanishing);
+    DriverServices services;
+    services.Clipboard = &clipboard;
+    services.Dialogs = &dialogs_;
+    services.ProgramPath = program_.string();
+    services.CreateFileListWindow = [this](TDataModule1&) {
+        return std::make_unique<FakeFileListWindow>(shownList_, nullptr);
+    };
+    shownList_.Memo = "unset";
+    TDataModule1 module(std::move(services));
+    EXPECT_EQ(shownList_.Memo, "");
+    EXPECT_EQ(vanishing.OpenCalls, 0);
+}
+
+TEST_F(Driver, FailureWhileTheWindowIsShownStillFreesIt) {
+    clipboard_.SetData(platform::CF_HDROP, WidePathsBlock({"/a"}));
+    whileListShown_ = [] { throw Exception("window failed"); };
+    RunProgram();
+    EXPECT_EQ(errors_, std::vector<std::string>{"window failed"});
+    EXPECT_TRUE(shownList_.Freed);
+    EXPECT_FALSE(quitPosted_);
 }

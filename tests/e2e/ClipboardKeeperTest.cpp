@@ -44,8 +44,9 @@ TEST(ClipboardKeeper, TextOutlivesTheProgramUntilAnotherProgramTakesTheClipboard
     const RunResult run = RunCommand({WriteTextTool(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n"},
                                      session.Environment(), 20s);
     ASSERT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n");
-    EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\r\n/home/u/日本.txt\r\n");
+    // Offered with LF line breaks, as Linux programs expect them.
+    EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\n/home/u/日本.txt\n");
+    EXPECT_EQ(session.ReadClipboardText(), "/home/u/a.txt\n/home/u/日本.txt\n");
     EXPECT_TRUE(KeeperRunsOn(display));
 
     // The keeper lets go when someone else copies, and ends.

@@ -22,16 +22,6 @@ std::string Env(const char* name, const char* fallback) {
 
 } // namespace
 
-std::string ReadFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 Session::Session() {
     char pattern[] = "/tmp/sorvak-e2e-XXXXXX";
     if (mkdtemp(pattern) == nullptr)
@@ -153,6 +143,22 @@ std::string Session::WaitForWindow(const std::string& titleRegex, int timeoutMs)
 
 void Session::Type(const std::string& text) {
     RunCommand({"xdotool", "type", "--delay", "5", "--", text}, Environment(), 30s);
+}
+
+bool Session::WaitForWindowGone(const std::string& titleRegex, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (FindWindow(titleRegex).empty())
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+void Session::Click(const std::string& window, int x, int y) {
+    RunCommand({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x),
+                std::to_string(y), "click", "1", "mousemove", "0", "0"},
+               Environment(), 10s);
 }
 
 void Session::Key(const std::string& keys) {

@@ -3,6 +3,7 @@
 // process, a copy of the program in a temporary folder (so that its settings
 // file lands there), keystrokes through xdotool.
 #include "Process.h"
+#include "TestFiles.h"
 
 #include <filesystem>
 #include <memory>
@@ -14,6 +15,8 @@ namespace sorvak::e2e {
 
 inline constexpr const char* TextDialogTitle = "クリップボードテキストに名前を付けて保存";
 inline constexpr const char* PictureDialogTitle = "クリップボード画像に名前を付けて保存";
+inline constexpr const char* FileListTitle = "^ファイルのコピー$";
+inline constexpr const char* FileListDialogTitle = "コピーされたファイルリストに名前を付けて保存";
 
 class Session {
 public:
@@ -35,7 +38,12 @@ public:
     // Waits for a visible window whose name matches the regular expression and
     // gives it the keyboard focus; returns its id, or empty on time-out.
     std::string WaitForWindow(const std::string& titleRegex, int timeoutMs = 20000);
+    // Waits until no visible window's name matches; false on time-out.
+    bool WaitForWindowGone(const std::string& titleRegex, int timeoutMs = 20000);
     void Type(const std::string& text);
+    // Clicks the left button at (x, y) of the window, then moves the pointer
+    // away so that it cannot hover what opens next.
+    void Click(const std::string& window, int x, int y);
     void Key(const std::string& keys);
     // The program's exit code, or -1 when it did not end in time.
     int WaitForExit(int timeoutMs = 20000);
@@ -62,7 +70,7 @@ private:
     std::unique_ptr<Process> program_;
 };
 
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+using test::ReadFileBytes;
+using test::WriteFileBytes;
 
 } // namespace sorvak::e2e

@@ -19,5 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sorvak::LineList names;
         sorvak::ReadFileNames(bytes, names, codePage);
     }
+    // The walks on their own, from any offset the header may give.
+    if (size >= 4) {
+        const std::uint32_t pFiles = data[0] | (data[1] << 8) | (data[2] << 16) |
+                                     (static_cast<std::uint32_t>(data[3]) << 24);
+        sorvak::LineList wide, ansi;
+        sorvak::ReadWideFileNames(bytes, pFiles, wide, sorvak::codepage::ShiftJis);
+        sorvak::ReadAnsiFileNames(bytes, pFiles, ansi);
+    }
     return 0;
 }

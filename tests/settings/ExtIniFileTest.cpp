@@ -1,4 +1,5 @@
 #include "ExtIniFile.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,36 +17,28 @@ namespace {
 using namespace std::string_literals;
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using test::ReadFileBytes;
+using test::WriteFileBytes;
 
 // Each test gets a folder holding a pretend program file "sorvak", so the
 // store's file is <folder>/sorvak.ini.
 class ExtIniFileTest : public ::testing::Test {
 protected:
     ExtIniFileTest() {
-        char pattern[] = "/tmp/sorvak-ini-XXXXXX";
-        dir_ = ::mkdtemp(pattern);
+        dir_ = temp_.Path().string();
         program_ = dir_ + "/sorvak";
         ini_ = dir_ + "/sorvak.ini";
     }
-    ~ExtIniFileTest() override { fs::remove_all(dir_); }
 
     // Loads the text as the settings file and returns what the store writes
     // back at its end without any change.
     std::string RoundTrip(const std::string& file) {
-        WriteAll(ini_, file);
+        WriteFileBytes(ini_, file);
         { TExtIniFile store(program_); }
-        return ReadAll(ini_);
+        return ReadFileBytes(ini_);
     }
 
+    test::TempDir temp_{"sorvak-ini"};
     std::string dir_, program_, ini_;
 };
 
@@ -82,7 +75,7 @@ TEST_F(ExtIniFileTest, FirstPictureExportWritesExactlyThisFile) {
         store.WriteStr("PictureDialog", "InitialDir", "/home/u/Pictures");
         EXPECT_FALSE(fs::exists(ini_)); // memory only until the end
     }
-    EXPECT_EQ(ReadAll(ini_),
+    EXPECT_EQ(ReadFileBytes(ini_),
               "[PictureDialog]\r\nSavePicMode=3\r\nInitialDir=/home/u/Pictures\r\n\r\n");
 
     TExtIniFile again(program_);
@@ -107,18 +100,18 @@ TEST_F(ExtIniFileTest, RoundTripKeepsCommentsAndDropsWhatTheRulesDrop) {
 }
 
 TEST_F(ExtIniFileTest, NamesIgnoreCaseAndKeepTheFilesSpelling) {
-    WriteAll(ini_, "[picturedialog]\r\nsavepicmode=2\r\n");
+    WriteFileBytes(ini_, "[picturedialog]\r\nsavepicmode=2\r\n");
     {
         TExtIniFile store(program_);
         EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 2);
         EXPECT_EQ(store.ReadInt("[PICTUREDIALOG]", "SAVEPICMODE", 1), 2);
         store.WriteInt("PictureDialog", "SavePicMode", 4);
     }
-    EXPECT_EQ(ReadAll(ini_), "[picturedialog]\r\nSavePicMode=4\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_), "[picturedialog]\r\nSavePicMode=4\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, CaseSensitiveComparesExactly) {
-    WriteAll(ini_, "[picturedialog]\r\nsavepicmode=2\r\n");
+    WriteFileBytes(ini_, "[picturedialog]\r\nsavepicmode=2\r\n");
     {
         TExtIniFile store(program_);
         store.SetCaseSensitive(true);
@@ -131,12 +124,12 @@ TEST_F(ExtIniFileTest, CaseSensitiveComparesExactly) {
         store.SetCaseSensitive(false);
         EXPECT_EQ(store.ReadInt("PICTUREDIALOG", "SAVEPICMODE", 1), 6); // last section wins
     }
-    EXPECT_EQ(ReadAll(ini_), "[picturedialog]\r\nsavepicmode=2\r\nSavePicMode=5\r\n\r\n"
-                             "[PictureDialog]\r\nSavePicMode=6\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_), "[picturedialog]\r\nsavepicmode=2\r\nSavePicMode=5\r\n\r\n"
+                                   "[PictureDialog]\r\nSavePicMode=6\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, DuplicateSectionsTheLastOneIsUsedAndBothAreKept) {
-    WriteAll(
+    WriteFileBytes(
         ini_,
         "[TextSaveDialog]\nInitialDir=/one\n[Other]\na=1\n[TextSaveDialog]\nInitialDir=/two\n");
     {
@@ -145,12 +138,13 @@ TEST_F(ExtIniFileTest, DuplicateSectionsTheLastOneIsUsedAndBothAreKept) {
         EXPECT_EQ(store.ReadStr("TextSaveDialog", "InitialDir", ""), "/two");
         store.WriteStr("TextSaveDialog", "InitialDir", "/three");
     }
-    EXPECT_EQ(ReadAll(ini_), "[TextSaveDialog]\r\nInitialDir=/one\r\n\r\n[Other]\r\na=1\r\n\r\n"
-                             "[TextSaveDialog]\r\nInitialDir=/three\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_),
+              "[TextSaveDialog]\r\nInitialDir=/one\r\n\r\n[Other]\r\na=1\r\n\r\n"
+              "[TextSaveDialog]\r\nInitialDir=/three\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, KeyLookupRules) {
-    WriteAll(ini_, "[S]\nEmpty=\n Blank=x\nDup=first\nDup=second\nEq=a=b\n");
+    WriteFileBytes(ini_, "[S]\nEmpty=\n Blank=x\nDup=first\nDup=second\nEq=a=b\n");
     TExtIniFile store(program_);
     store.SetAutoUpdate(false);
     std::string value = "stale";
@@ -167,7 +161,7 @@ TEST_F(ExtIniFileTest, KeyLookupRules) {
 }
 
 TEST_F(ExtIniFileTest, WritingAnEmptyValueKeepsTheKeyAtTheEnd) {
-    WriteAll(ini_, "[S]\nKey=old\nOther=1\n");
+    WriteFileBytes(ini_, "[S]\nKey=old\nOther=1\n");
     {
         TExtIniFile store(program_);
         store.WriteStr("S", "key", "");
@@ -176,7 +170,7 @@ TEST_F(ExtIniFileTest, WritingAnEmptyValueKeepsTheKeyAtTheEnd) {
         EXPECT_EQ(store.ReadInt("S", "Neg", 0), -5);
         store.WriteStr("[New]", "K", "v");
     }
-    EXPECT_EQ(ReadAll(ini_), "[S]\r\nOther=1\r\nkey=\r\nNeg=-5\r\n\r\n[New]\r\nK=v\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_), "[S]\r\nOther=1\r\nkey=\r\nNeg=-5\r\n\r\n[New]\r\nK=v\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, ReadIntConversion) {
@@ -238,13 +232,13 @@ TEST_F(ExtIniFileTest, ReadIntConversion) {
 TEST_F(ExtIniFileTest, ByteOrderMarkHidesTheFirstHeader) {
     const std::string file = "\xEF\xBB\xBF[PictureDialog]\r\nSavePicMode=3\r\n[TextSaveDialog]\r\n"
                              "InitialDir=/t\r\n";
-    WriteAll(ini_, file);
+    WriteFileBytes(ini_, file);
     {
         TExtIniFile store(program_);
         EXPECT_EQ(store.ReadInt("PictureDialog", "SavePicMode", 1), 1);
         EXPECT_EQ(store.ReadStr("TextSaveDialog", "InitialDir", ""), "/t");
     }
-    EXPECT_EQ(ReadAll(ini_), "[TextSaveDialog]\r\nInitialDir=/t\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_), "[TextSaveDialog]\r\nInitialDir=/t\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, OddBytesSurviveTheRoundTrip) {
@@ -263,7 +257,7 @@ TEST_F(ExtIniFileTest, OddBytesSurviveTheRoundTrip) {
     for (const Case& c : cases)
         EXPECT_EQ(RoundTrip(c.file), c.written) << c.name;
 
-    WriteAll(ini_, "[S\xFF]\r\nk\xFE=\x80\x81\r\n[]\r\nx=1\r\n");
+    WriteFileBytes(ini_, "[S\xFF]\r\nk\xFE=\x80\x81\r\n[]\r\nx=1\r\n");
     TExtIniFile store(program_);
     store.SetAutoUpdate(false);
     EXPECT_EQ(store.ReadStr("S\xFF", "K\xFE", ""), "\x80\x81");
@@ -273,19 +267,19 @@ TEST_F(ExtIniFileTest, OddBytesSurviveTheRoundTrip) {
 TEST_F(ExtIniFileTest, FiftyMegabyteLine) {
     std::string big(50u << 20, 'v');
     const std::string file = "[S]\r\nBig=" + big + "\r\nK=1\r\n\r\n";
-    WriteAll(ini_, file);
+    WriteFileBytes(ini_, file);
     {
         TExtIniFile store(program_);
         EXPECT_EQ(store.ReadInt("S", "K", 0), 1);
         EXPECT_EQ(store.ReadStr("S", "Big", "").size(), big.size());
     }
-    EXPECT_TRUE(ReadAll(ini_) == file) << "the long line did not come back unchanged";
+    EXPECT_TRUE(ReadFileBytes(ini_) == file) << "the long line did not come back unchanged";
 }
 
 TEST_F(ExtIniFileTest, UnreadableFileIsNotOverwritten) {
     // A file far beyond any settings file is not read; what it holds stays.
     const std::string head = "[PictureDialog]\r\nSavePicMode=3\r\n";
-    WriteAll(ini_, head);
+    WriteFileBytes(ini_, head);
     ASSERT_EQ(::truncate(ini_.c_str(), off_t(300) << 20), 0); // sparse
     {
         TExtIniFile store(program_);
@@ -334,7 +328,7 @@ TEST_F(ExtIniFileTest, UpdateAtOnceAndAutoUpdate) {
         EXPECT_TRUE(fs::exists(ini_));
         store.WriteStr("S", "K", "v");
         EXPECT_EQ(updates, 2);
-        EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=v\r\n\r\n");
+        EXPECT_EQ(ReadFileBytes(ini_), "[S]\r\nK=v\r\n\r\n");
     }
     EXPECT_EQ(updates, 2); // not again at the end
 
@@ -343,11 +337,11 @@ TEST_F(ExtIniFileTest, UpdateAtOnceAndAutoUpdate) {
         store.SetAutoUpdate(false);
         store.WriteStr("S", "K", "changed");
     }
-    EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=v\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_), "[S]\r\nK=v\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, SwitchingFileSavesTheOldAndLoadsTheNew) {
-    WriteAll(dir_ + "/other.ini", "[O]\r\nk=other\r\n");
+    WriteFileBytes(dir_ + "/other.ini", "[O]\r\nk=other\r\n");
     int loads = 0;
     {
         TExtIniFile store(program_);
@@ -355,7 +349,7 @@ TEST_F(ExtIniFileTest, SwitchingFileSavesTheOldAndLoadsTheNew) {
         store.WriteStr("S", "K", "v");
         store.SetFileName("other.ini");
         EXPECT_EQ(loads, 1);
-        EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=v\r\n\r\n");
+        EXPECT_EQ(ReadFileBytes(ini_), "[S]\r\nK=v\r\n\r\n");
         EXPECT_EQ(store.ReadStr("O", "k", ""), "other");
         EXPECT_EQ(store.ReadStr("S", "K", ""), "");
         store.SetFileName("missing.ini"); // an empty-if-loaded store saves only when not empty
@@ -381,7 +375,7 @@ TEST_F(ExtIniFileTest, DefaultFolders) {
         EXPECT_TRUE(fs::is_directory(config + "/sorvak")); // made with its parents
         store.WriteStr("S", "K", "v");
     }
-    EXPECT_EQ(ReadAll(config + "/sorvak/sorvak.ini"), "[S]\r\nK=v\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(config + "/sorvak/sorvak.ini"), "[S]\r\nK=v\r\n\r\n");
     ::setenv("XDG_CONFIG_HOME", "relative/path", 1); // invalid: the home folder's .config
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] == '/') {
@@ -408,11 +402,11 @@ TEST_F(ExtIniFileTest, DefaultFolders) {
         store.Update();
     }
     ASSERT_EQ(::chdir(before.c_str()), 0);
-    EXPECT_EQ(ReadAll(dir_ + "/here.ini"), "[S]\r\nK=v\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(dir_ + "/here.ini"), "[S]\r\nK=v\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, HandlerFailuresStaySilent) {
-    WriteAll(ini_, "[S]\r\nK=v\r\n");
+    WriteFileBytes(ini_, "[S]\r\nK=v\r\n");
     {
         TExtIniFile store(program_);
         store.OnLoad = [](TExtIniFile&) { throw std::runtime_error("load handler"); };
@@ -422,7 +416,7 @@ TEST_F(ExtIniFileTest, HandlerFailuresStaySilent) {
         EXPECT_THROW(store.Update(), std::runtime_error);
         store.WriteStr("S", "K", "w");
     } // the destructor's Update must not let the handler's failure out
-    EXPECT_EQ(ReadAll(ini_), "[S]\r\nK=w\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(ini_), "[S]\r\nK=w\r\n\r\n");
 }
 
 TEST_F(ExtIniFileTest, FailedWritesAreSilent) {

@@ -1,0 +1,48 @@
+#include "PictureFormats.h"
+
+#include "Bitmap.h"
+#include "Gif.h"
+#include "Jpeg.h"
+#include "Png.h"
+
+namespace sorvak {
+
+namespace {
+
+template <typename Writer> std::unique_ptr<TGraphic> Create() {
+    return std::make_unique<Writer>();
+}
+
+// "*.ipeg" is deliberate: the filter has always offered this pattern, and
+// saved settings and users' habits know the list as it is.
+constexpr std::array<PictureFormat, 4> Formats{{
+    {1, "ビットマップ (*.bmp)", "*.bmp", "bmp", &Create<TBitmap>},
+    {2, "JPEG イメージファイル (*.jpg)", "*.jpg;*.ipeg", "jpg", &Create<TJPEGImage>},
+    {3, "PNG イメージファイル (*.png)", "*.png", "png", &Create<TPNGObject>},
+    {4, "GIF イメージファイル (*.gif)", "*.gif", "gif", &Create<TGIFImage>},
+}};
+
+} // namespace
+
+const std::array<PictureFormat, 4>& PictureFormats() {
+    return Formats;
+}
+
+const PictureFormat& PictureFormatOf(std::uint8_t filterIndex) {
+    for (const PictureFormat& format : Formats)
+        if (format.FilterIndex == filterIndex)
+            return format;
+    return Formats.front();
+}
+
+std::string PictureFilterText() {
+    std::string text;
+    for (const PictureFormat& format : Formats) {
+        if (!text.empty())
+            text += '|';
+        text.append(format.Description).append("|").append(format.Patterns);
+    }
+    return text;
+}
+
+} // namespace sorvak

@@ -1,2 +1,0 @@
-sorvak_add_test(FileManagerCopyTest SOURCES FileManagerCopyTest.cpp LIBS sorvak_platform_core)
-sorvak_add_test(MessageBoxesTest SOURCES MessageBoxesTest.cpp LIBS sorvak_platform)
