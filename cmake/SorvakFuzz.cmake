@@ -1,6 +1,7 @@
 # sorvak_add_fuzz_target(NAME SOURCE fuzz.cpp LIBS libs... CORPUS dir...)
 # The target defines LLVMFuzzerTestOneInput. Always built as a replay program
-# that runs every file of the corpus folders (a ctest test, label "fuzz");
+# that runs every file under the given folders, each holding corpus/ and
+# crashers/ (inputs that once failed), as a ctest test, label "fuzz";
 # with SORVAK_FUZZ=ON (clang) also as a libFuzzer program NAME-fuzzer.
 function(sorvak_add_fuzz_target name)
     cmake_parse_arguments(F "" "SOURCE" "LIBS;CORPUS" ${ARGN})

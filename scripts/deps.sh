@@ -1,22 +1,35 @@
 #!/bin/bash
-# Installs with apt-get whatever the build, the program and the tests need and
-# this machine lacks (Debian 12). Run as root.
+# Installs with apt-get whatever this machine lacks (Debian 12). Run as root.
+#   deps.sh run    what building and running the program needs
+#   deps.sh test   that, and the tests, decoders, fuzzing and benchmarks
 set -euo pipefail
+what=${1:-test}
 packages=(
-    # build
-    cmake g++ make pkg-config git
+    # build and run
+    cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libxcb1-dev
     zlib1g-dev libjpeg62-turbo-dev
-    # tests, independent decoders and the benchmark
-    libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev
-    # end-to-end tests under a virtual X server
-    xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck fonts-noto-cjk
-    # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
-    weston xwayland wl-clipboard
-    # fuzzing (clang with libFuzzer)
-    clang libclang-rt-14-dev
-    locales
+    # the program's texts are Japanese
+    fonts-noto-cjk
 )
+if [[ $what == test ]]; then
+    packages+=(
+        git locales
+        # tests, independent decoders and the benchmark
+        libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev
+        # end-to-end tests under a virtual X server
+        xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck
+        # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
+        weston xwayland wl-clipboard
+        # the install test validates the desktop entry
+        desktop-file-utils
+        # fuzzing (clang with libFuzzer)
+        clang libclang-rt-14-dev
+    )
+elif [[ $what != run ]]; then
+    echo "usage: deps.sh run|test" >&2
+    exit 2
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -26,6 +39,7 @@ if ((${#missing[@]})); then
     apt-get update
     apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+[[ $what == test ]] || exit 0
 # Japanese locales let the tests run the program as its users do, in UTF-8
 # and in Shift_JIS (code page 932; glibc warns that it is not ASCII-compatible).
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then

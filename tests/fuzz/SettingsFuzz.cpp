@@ -1,8 +1,5 @@
-// Any bytes as the settings file: load, read, write, save, load again; and
-// the same bytes through the line list and the case rules.
-#include "CodePage.h"
+// Any bytes as the settings file: load, read, write, save, load again.
 #include "ExtIniFile.h"
-#include "LineList.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +11,6 @@
 
 namespace {
 
-using sorvak::LineList;
 using sorvak::TExtIniFile;
 
 void Check(bool condition) {
@@ -47,38 +43,6 @@ void WriteAll(const std::string& path, std::string_view bytes) {
 std::string NameFrom(std::string_view bytes) {
     const std::size_t end = bytes.find_first_of(std::string_view("\r\n\0=", 4));
     return std::string(bytes.substr(0, std::min<std::size_t>(end, 32)));
-}
-
-void FuzzLineList(std::string_view bytes) {
-    LineList list;
-    list.SplitText(bytes);
-    const std::string joined = list.JoinText();
-    LineList again;
-    again.SplitText(joined);
-    Check(again.JoinText() == joined);
-    for (LineList::Index i = 0; i < list.Count(); ++i)
-        Check(list[i].find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
-
-    const std::string name = NameFrom(bytes);
-    const LineList::Index found = list.FindName(name);
-    Check(found >= -1 && found < list.Count());
-    const std::string value = list.GetValue(name);
-    list.SetValue(name, "v");
-    Check(list.GetValue(name) == "v");
-    list.SetValue(name, "");
-    list.SetCaseSensitive(true);
-    (void)list.FindName(name);
-}
-
-void FuzzCase(std::string_view bytes) {
-    namespace cp = sorvak::codepage;
-    Check(cp::UpperCase(bytes, cp::ShiftJis).size() == bytes.size());
-    const std::string_view a = bytes.substr(0, bytes.size() / 2);
-    const std::string_view b = bytes.substr(bytes.size() / 2);
-    // The ASCII shortcut of SameText must agree with full upper-casing.
-    Check(cp::SameText(a, b, cp::Utf8) ==
-          (cp::UpperCase(a, cp::Utf8) == cp::UpperCase(b, cp::Utf8)));
-    (void)sorvak::ParseIniInt(bytes.substr(0, 64));
 }
 
 void FuzzStore(std::string_view bytes) {
@@ -116,8 +80,6 @@ void FuzzStore(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    FuzzLineList(bytes);
-    FuzzCase(bytes);
     FuzzStore(bytes);
     return 0;
 }

@@ -43,7 +43,7 @@ TEST(BenchImages, WritersFilesReadBack) {
 // others give a picture of the stated size.
 TEST(BenchImages, CorpusFiles) {
     const std::filesystem::path dir =
-        std::filesystem::path(SORVAK_SOURCE_DIR) / "tests/fuzz/benchimages";
+        std::filesystem::path(SORVAK_SOURCE_DIR) / "tests/fuzz/benchimages/corpus";
     int refused = 0, read = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         std::ifstream in(entry.path(), std::ios::binary);
@@ -69,7 +69,7 @@ TEST(BenchImages, CorpusFiles) {
 
 TEST(BenchImages, PngAlphaIsLaidOverWhite) {
     const auto d = bench::ReadImage(std::string(SORVAK_SOURCE_DIR) +
-                                    "/tests/fuzz/benchimages/png_rgba_2x2.png");
+                                    "/tests/fuzz/benchimages/corpus/png_rgba_2x2.png");
     const Picture p = FromDevice(d);
     EXPECT_EQ(p.At(0, 0), (Rgb{255, 127, 127})); // red at half cover
     EXPECT_EQ(p.At(1, 0), (Rgb{255, 255, 255})); // fully transparent
