@@ -277,3 +277,27 @@ TEST(DurableFiles, ReadOnlyProgramFolderKeepsSettingsInTheConfigFolder) {
     ASSERT_EQ(session.SaveThroughDialog(TextDialogTitle, "second.txt"), 0);
     EXPECT_EQ(ReadFileBytes(folder / "second.txt"), "second\r\n");
 }
+
+TEST(DurableFiles, SettingsFileReplacedWhileTheDialogIsOpenKeepsTheOtherProgramsChanges) {
+    Session session;
+    const fs::path work = session.WorkDir();
+    WriteFileBytes(session.SettingsPath(), TextIni("/old") + "[Gone]\r\nKey=1\r\n\r\n");
+    session.OwnClipboard({{"text", "text"}});
+    session.StartProgram();
+    ASSERT_FALSE(session.WaitForWindow(TextDialogTitle).empty());
+
+    // Another program writes a new file and renames it over ours, as editors do.
+    const std::string replaced = "[PictureDialog]\r\nSavePicMode=3\r\nInitialDir=/elsewhere\r\n\r\n"
+                                 "[Other]\r\nKey=kept\r\n\r\n";
+    const fs::path temporary = session.ProgramDir() / "sorvak.ini.new";
+    WriteFileBytes(temporary, replaced);
+    fs::rename(temporary, session.SettingsPath());
+
+    session.Type((work / "saved.txt").string());
+    session.Key("Return");
+    ASSERT_EQ(session.WaitForExit(), 0);
+    EXPECT_EQ(ReadFileBytes(work / "saved.txt"), "text\r\n");
+    // What the other program wrote stays, what it removed stays removed, and
+    // this run's folder is added.
+    EXPECT_EQ(ReadFileBytes(session.SettingsPath()), replaced + TextIni(work));
+}
