@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <thread>
 #include <zlib.h>
 
 using namespace sorvak::e2e;
@@ -72,25 +73,40 @@ std::array<unsigned char, 3> PagePixel(int x, int y) {
             static_cast<unsigned char>((x + y) & 0xFF)};
 }
 
-// A full-page screenshot as an 8-bit RGB PNG.
-std::string PagePng(int width, int height) {
-    std::string raw;
-    raw.reserve(std::size_t(height) * (1 + 3 * width));
+// An 8-bit RGB PNG, packed row by row so that no raw copy of a huge
+// picture is ever held.
+std::string RgbPng(int width, int height,
+                   const std::function<std::array<unsigned char, 3>(int, int)>& pixel,
+                   int level = 1) {
+    z_stream z{};
+    deflateInit(&z, level);
+    std::string packed, row(1 + 3 * std::size_t(width), '\0');
+    std::array<unsigned char, 1 << 16> out;
     for (int y = 0; y < height; ++y) {
-        raw.push_back('\0');
-        for (int x = 0; x < width; ++x)
-            for (unsigned char c : PagePixel(x, y))
-                raw.push_back(static_cast<char>(c));
+        for (int x = 0; x < width; ++x) {
+            const auto rgb = pixel(x, y);
+            std::copy(rgb.begin(), rgb.end(), row.begin() + 1 + 3 * std::size_t(x));
+        }
+        z.next_in = reinterpret_cast<Bytef*>(row.data());
+        z.avail_in = static_cast<uInt>(row.size());
+        const int flush = y + 1 == height ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            z.next_out = out.data();
+            z.avail_out = out.size();
+            deflate(&z, flush);
+            packed.append(reinterpret_cast<char*>(out.data()), out.size() - z.avail_out);
+        } while (z.avail_out == 0);
     }
-    uLongf size = compressBound(raw.size());
-    std::string packed(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
-              reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 1);
-    packed.resize(size);
+    deflateEnd(&z);
     const std::string ihdr =
         BigEndian(width) + BigEndian(height) + std::string("\x08\x02\0\0\0", 5);
     return std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", ihdr) + Chunk("IDAT", packed) +
            Chunk("IEND", "");
+}
+
+// A full-page screenshot.
+std::string PagePng(int width, int height) {
+    return RgbPng(width, height, PagePixel);
 }
 
 // Width and height as a file's header states them (BMP, PNG, GIF, JPEG).
@@ -256,4 +272,63 @@ TEST(ClipboardTrust, PictureThatCannotBeDecodedLeavesTheTextRoadOpen) {
     ASSERT_FALSE(session.WaitForWindow("^情報$").empty());
     session.Key("Return");
     EXPECT_EQ(session.WaitForExit(), 0);
+}
+
+TEST(ClipboardTrust, OwnerKilledDuringA4kTransferLeavesNoFileAndNoHang) {
+    // Noise, stored without compression: some 25 MB that take a while to
+    // cross the server, so that the owner dies at different points of it.
+    std::uint32_t seed = 12345;
+    const std::string png = RgbPng(
+        3840, 2160,
+        [&](int, int) {
+            seed = seed * 1664525u + 1013904223u;
+            return std::array<unsigned char, 3>{static_cast<unsigned char>(seed >> 24),
+                                                static_cast<unsigned char>(seed >> 16),
+                                                static_cast<unsigned char>(seed >> 8)};
+        },
+        0);
+    Session session;
+    const std::string anyWindow = std::string("^Sorvak$|^情報$|^") + PictureDialogTitle + "$";
+    for (const auto delay : {0ms, 100ms, 250ms, 500ms, 800ms}) {
+        SCOPED_TRACE(delay.count());
+        session.OwnClipboard({{"image/png", png}});
+        session.StartProgram();
+        std::this_thread::sleep_for(delay);
+        session.DropClipboard();
+        // An error box, the information box, or the dialog when the picture
+        // had already arrived whole; each closes with Escape.
+        const std::string window = session.WaitForWindow(anyWindow, 30000);
+        ASSERT_FALSE(window.empty()) << "no window after the owner died";
+        const char* outcome = !session.WaitForWindow(PictureDialogTitle, 100).empty()
+                                  ? "the picture had arrived"
+                              : !session.WaitForWindow("^Sorvak$", 100).empty() ? "error box"
+                                                                                : "information box";
+        std::printf("owner killed after %lld ms: %s\n", static_cast<long long>(delay.count()),
+                    outcome);
+        session.Key("Escape");
+        ASSERT_NE(session.WaitForExit(), -1) << "program hangs";
+        EXPECT_TRUE(fs::is_empty(session.WorkDir()));
+    }
+}
+
+TEST(ClipboardTrust, PictureOf20000By20000IsSavedOrRefusedWithTheResourceError) {
+    constexpr int Side = 20000;
+    Session session;
+    session.OwnClipboard({{"image/png", RgbPng(Side, Side, PagePixel)}});
+    const fs::path target = session.WorkDir() / "huge.jpg";
+    session.StartProgram();
+    const std::string window =
+        session.WaitForWindow(std::string("^Sorvak$|^") + PictureDialogTitle + "$", 120000);
+    ASSERT_FALSE(window.empty()) << "neither the dialog nor an error box";
+    if (session.WaitForWindow(PictureDialogTitle, 100).empty()) {
+        std::printf("the resource error box came\n");
+        session.Key("Return");
+        EXPECT_EQ(session.WaitForExit(), 0);
+        EXPECT_TRUE(fs::is_empty(session.WorkDir()));
+        return;
+    }
+    session.Type(target.string());
+    session.Key("Return");
+    ASSERT_EQ(session.WaitForExit(300000), 0);
+    EXPECT_EQ(HeaderSize(ReadFileBytes(target)), std::make_pair(Side, Side));
 }
