@@ -48,15 +48,15 @@ SystemFileDialog* RunningDialog() {
 }
 
 // Calls step once the predicate holds, polling the event loop.
-void When(std::function<bool()> ready, std::function<void()> step) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
+// Each poll schedules a fresh copy of itself: a poll that held a pointer to
+// itself would never be freed.
+void When(std::function<bool()> ready, std::function<void()> step, int delay = 0) {
+    QTimer::singleShot(delay, [=] {
         if (ready())
             step();
         else
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+            When(ready, step, 10);
+    });
 }
 
 // Runs steps on the running dialog once it has been initialised.

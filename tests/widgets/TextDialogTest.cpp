@@ -42,15 +42,15 @@ SystemFileDialog* RunningDialog() {
 }
 
 // Runs steps on the dialog once it has been initialised.
-void WhenShown(std::function<void(SystemFileDialog&)> steps) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
+// Each poll schedules a fresh copy of itself: a poll that held a pointer to
+// itself would never be freed.
+void WhenShown(std::function<void(SystemFileDialog&)> steps, int delay = 0) {
+    QTimer::singleShot(delay, [=] {
         if (RunningDialog() != nullptr && RunningDialog()->IsInitDone())
             steps(*RunningDialog());
         else
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+            WhenShown(steps, 10);
+    });
 }
 
 class QtEnvironment : public ::testing::Environment {
