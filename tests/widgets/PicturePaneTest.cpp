@@ -57,15 +57,15 @@ private:
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Calls step once ready() holds, polling the event loop.
-void When(std::function<bool()> ready, std::function<void()> step) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
+// Each poll schedules a fresh copy of itself: a poll that held a pointer to
+// itself would never be freed.
+void When(std::function<bool()> ready, std::function<void()> step, int delay = 0) {
+    QTimer::singleShot(delay, [=] {
         if (ready())
             step();
         else
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+            When(ready, step, 10);
+    });
 }
 
 SystemFileDialog* RunningDialog() {
@@ -226,8 +226,10 @@ TEST_F(PicturePaneTest, PaneSitsRightOfTheListAndFollowsTheSelection) {
                  {"png-named.bmp", "画像:"},
                  {"other.GIF", " (3x9)"},
              });
-             auto next = std::make_shared<std::function<void(std::size_t)>>();
-             *next = [&, pane, steps, next](std::size_t i) {
+             // The step holds itself weakly; the pending click keeps it alive.
+             auto first = std::make_shared<std::function<void(std::size_t)>>();
+             *first = [&, pane, steps, self = std::weak_ptr(first)](std::size_t i) {
+                 const auto next = self.lock();
                  if (i == steps->size()) {
                      // The same name reported again is not loaded again, even
                      // though the file changed; another name in between loads it.
@@ -261,7 +263,7 @@ TEST_F(PicturePaneTest, PaneSitsRightOfTheListAndFollowsTheSelection) {
                      (*next)(i + 1);
                  });
              };
-             (*next)(0);
+             (*first)(0);
          });
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(dialog.Execute());
