@@ -190,7 +190,7 @@ void ClickFile(SystemFileDialog& d, const QString& name, std::function<void()> t
 TEST_F(PicturePaneTest, PaneSitsRightOfTheListAndFollowsTheSelection) {
     Write("wide.png", Encode(Picture(70, 20), "PNG"));
     Write("other.GIF", Encode(Picture(3, 9), "GIF"));
-    Write("damaged.jpg", QByteArray("\xFF\xD8\xFF\xE0 not really a JPEG", 24));
+    Write("damaged.jpg", QByteArray("\xFF\xD8\xFF\xE0 not really a JPEG"));
     Write("png-named.bmp", Encode(Picture(4, 4), "PNG"));
 
     TSavePictureDialog dialog(&service);
