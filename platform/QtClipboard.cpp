@@ -1,6 +1,7 @@
 #include "QtClipboard.h"
 
 #include "CodePage.h"
+#include "DropFiles.h"
 #include "Exception.h"
 #include "FileManagerCopy.h"
 #include "SelectionReader.h"
