@@ -1,7 +1,7 @@
 #include "ModMain.h"
 
 #include "Bitmap.h"
-#include "FileDrop.h"
+#include "DropFiles.h"
 #include "Gif.h"
 #include "Jpeg.h"
 #include "Paths.h"

@@ -1,9 +1,11 @@
 #include "QtClipboard.h"
 
 #include "CodePage.h"
+#include "DropFiles.h"
 #include "Exception.h"
 #include "FileManagerCopy.h"
 #include "SelectionReader.h"
+#include "Utf.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -75,44 +77,8 @@ std::vector<std::string> PictureTargets(const std::vector<std::string>& offered)
     return order;
 }
 
-// Strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
-bool IsValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t n;
-        unsigned low = 0x80, high = 0xBF; // bounds of the second byte
-        if (b >= 0xC2 && b <= 0xDF)
-            n = 2;
-        else if (b >= 0xE0 && b <= 0xEF) {
-            n = 3;
-            low = b == 0xE0 ? 0xA0 : 0x80;
-            high = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            n = 4;
-            low = b == 0xF0 ? 0x90 : 0x80;
-            high = b == 0xF4 ? 0x8F : 0xBF;
-        } else
-            return false;
-        if (s.size() - i < n)
-            return false;
-        const auto second = static_cast<unsigned char>(s[i + 1]);
-        if (second < low || second > high)
-            return false;
-        for (std::size_t k = 2; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 std::string Utf8(std::string bytes) {
-    if (IsValidUtf8(bytes))
+    if (utf::IsValidUtf8(bytes))
         return bytes;
     // Invalid sequences become U+FFFD, as any text widget shows them.
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
