@@ -82,3 +82,15 @@ void TClipboard::FillBitmap(TBitmap& bitmap) {
 }
 
 } // namespace sorvak
+
+namespace sorvak {
+
+std::pair<std::int32_t, std::int32_t> TClipboard::BitmapSize() {
+    ClipboardOpen open(*this);
+    const auto size = FromOwner([&] { return backend_.GetBitmapSize(); });
+    if (!size)
+        throw Exception("未対応のクリップボード データです");
+    return *size;
+}
+
+} // namespace sorvak

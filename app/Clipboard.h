@@ -2,7 +2,9 @@
 // The clipboard object: every clipboard access of the program goes through it.
 #include "ClipboardBackend.h"
 
+#include <cstdint>
 #include <string>
+#include <utility>
 
 namespace sorvak {
 
@@ -27,6 +29,9 @@ public:
     void WriteText(const std::string& text);
     // Hands CF_BITMAP and CF_PALETTE to the bitmap, which keeps its own copy.
     void FillBitmap(TBitmap& bitmap);
+    // The width and height FillBitmap will give, without the picture's copy;
+    // fails as FillBitmap does when there is no picture.
+    std::pair<std::int32_t, std::int32_t> BitmapSize();
 
 private:
     platform::ClipboardBackend& backend_;

@@ -1,7 +1,7 @@
 #include "ModMain.h"
 
 #include "Bitmap.h"
-#include "FileDrop.h"
+#include "DropFiles.h"
 #include "Gif.h"
 #include "Jpeg.h"
 #include "Paths.h"
@@ -110,17 +110,20 @@ void TDataModule1::SetPictureDefaultExt(std::uint8_t index) {
 }
 
 void TDataModule1::PictureBranch() {
-    TBitmap bitmap;
-    services_.Clipboard->FillBitmap(bitmap);
+    // The name needs only the size: the picture's device copy is made once
+    // the user has chosen, so that the dialog shows without waiting for it.
+    const auto [width, height] = services_.Clipboard->BitmapSize();
     const auto index =
         static_cast<std::uint8_t>(ExtIniFile1->ReadInt(PictureSection, "SavePicMode", 1) & 0xFF);
     SavePictureDialog1->SetFilterIndex(index);
     SavePictureDialog1->InitialDir =
         ExtIniFile1->ReadStr(PictureSection, "InitialDir", ProgramFolder());
     SetPictureDefaultExt(index);
-    SavePictureDialog1->SetFileName(DefaultPictureName(bitmap.Width(), bitmap.Height()));
+    SavePictureDialog1->SetFileName(DefaultPictureName(width, height));
     if (!SavePictureDialog1->Execute())
         return;
+    TBitmap bitmap;
+    services_.Clipboard->FillBitmap(bitmap);
     const int chosen = SavePictureDialog1->FilterIndex();
     const std::string fileName = SavePictureDialog1->FileName();
     const auto format = static_cast<std::uint8_t>(chosen);

@@ -1,5 +1,7 @@
 #include "CodePage.h"
 
+#include "Utf.h"
+
 #include <cctype>
 #include <cerrno>
 #include <iconv.h>
@@ -116,52 +118,6 @@ locale_t Utf8CaseLocale() {
     return locale;
 }
 
-// Decodes one well-formed UTF-8 character at text[i] (not ASCII); returns
-// its length, or 0 for an invalid, overlong, surrogate or cut sequence.
-std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    std::size_t length;
-    char32_t min;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (text.size() - i < length)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(text[i + k]);
-        if ((b & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
-
-void EncodeUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(char(cp));
-    } else if (cp < 0x800) {
-        out.push_back(char(0xC0 | (cp >> 6)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(char(0xE0 | (cp >> 12)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (cp >> 18)));
-        out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    }
-}
-
 void UpperUtf8(std::string_view text, std::string& out) {
     const locale_t locale = Utf8CaseLocale();
     std::size_t i = 0;
@@ -173,7 +129,7 @@ void UpperUtf8(std::string_view text, std::string& out) {
             continue;
         }
         char32_t cp = 0;
-        const std::size_t length = DecodeUtf8(text, i, cp);
+        const std::size_t length = utf::DecodeUtf8(text, i, cp);
         if (length == 0) {
             out.push_back(c);
             ++i;
@@ -185,7 +141,7 @@ void UpperUtf8(std::string_view text, std::string& out) {
             if (mapped <= 0x10FFFF && !(mapped >= 0xD800 && mapped <= 0xDFFF))
                 upper = static_cast<char32_t>(mapped);
         }
-        EncodeUtf8(upper, out);
+        utf::AppendUtf8(upper, out);
         i += length;
     }
 }

@@ -53,7 +53,6 @@ public:
     int CodePage = codepage::System();
 
     FileDialogService* Service() const;
-    void SetService(FileDialogService* service) { service_ = service; }
 
     // Shows the open dialog.
     bool Execute() override;

@@ -63,10 +63,6 @@ inline constexpr std::array<std::uint32_t, 22> OpenOptionFlags = {
     ofn::ForceShowHidden,
 };
 
-constexpr std::uint32_t OpenOptionFlag(TOpenOption option) {
-    return OpenOptionFlags[static_cast<std::size_t>(option)];
-}
-
 // A set of enumeration members, one bit per ordinal.
 template <typename E> class EnumSet {
 public:

@@ -1,7 +1,6 @@
 #include "SavePictureDialog.h"
 
 #include "CodePage.h"
-#include "SystemVersion.h"
 
 #include <algorithm>
 #include <cctype>
@@ -68,9 +67,7 @@ TOpenPictureDialog::TOpenPictureDialog(FileDialogService* service) : TOpenDialog
 TOpenPictureDialog::~TOpenPictureDialog() = default;
 
 void TOpenPictureDialog::SetPictureTemplate() {
-    const bool explorer =
-        HasExplorerDialogs(SystemVersion()) && !Options.Contains(TOpenOption::ofOldStyleDialog);
-    ChildTemplate = explorer ? PictureDialogTemplate : "";
+    ChildTemplate = IsExplorerStyle() ? PictureDialogTemplate : "";
 }
 
 bool TOpenPictureDialog::RunPictureDialog(const DialogCall& call) {

@@ -1,5 +1,7 @@
 #include "FormPreview.h"
 
+#include "Bytes.h"
+
 #include <cstring>
 
 namespace sorvak {
@@ -16,7 +18,7 @@ std::size_t StreamStart(std::string_view file) {
     const std::size_t count = std::min(file.size(), HeaderBytes);
     std::memcpy(header, file.data(), count);
     const auto byte = [&header](std::size_t i) { return static_cast<unsigned char>(header[i]); };
-    if (count < 3 || byte(0) != 0xFF || (byte(1) | byte(2) << 8) != 10)
+    if (count < 3 || byte(0) != 0xFF || bytes::ReadLE16(file, 1) != 10)
         return std::string_view::npos;
     // Name, its NUL, 2 bytes of memory flags and a 4-byte data size follow.
     return std::strlen(header + 3) + 10;

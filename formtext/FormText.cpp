@@ -6,6 +6,7 @@
 
 #include "FormFloat.h"
 #include "FormTextWriter.h"
+#include "Utf.h"
 
 namespace sorvak {
 
@@ -292,12 +293,12 @@ private:
         case vaWString: {
             RequireExact(type);
             const std::uint64_t count = in_.Unsigned(4);
-            out_.WideString(Utf16LeUnits(in_.Bytes(count * 2)));
+            out_.WideString(utf::Utf16LeUnits(in_.Bytes(count * 2)));
             break;
         }
         case vaUTF8String: {
             RequireExact(type);
-            out_.WideString(Utf8ToUtf16(in_.Bytes(in_.Unsigned(4))));
+            out_.WideString(utf::Utf8ToUtf16(in_.Bytes(in_.Unsigned(4))));
             break;
         }
         case vaIdent:

@@ -74,11 +74,4 @@ private:
     std::size_t used_ = 0;
 };
 
-// UTF-8 to UTF-16. A byte that does not start a well-formed sequence becomes
-// U+FFFD and decoding goes on with the next byte.
-std::u16string Utf8ToUtf16(std::string_view bytes);
-
-// Little-endian UTF-16 units as they lie in the stream.
-std::u16string Utf16LeUnits(std::string_view bytes);
-
 } // namespace sorvak::formtext

@@ -3,9 +3,11 @@
 // operations of a Windows-style clipboard, whatever serves them.
 #include "Bitmap.h"
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace sorvak::platform {
 
@@ -37,6 +39,14 @@ public:
     // The picture behind CF_BITMAP and the palette behind CF_PALETTE.
     virtual std::optional<DeviceBitmap> GetBitmap() = 0;
     virtual std::optional<DevicePalette> GetPalette() = 0;
+    // The width and height of the picture behind CF_BITMAP. A backend that
+    // holds the picture in another form answers without converting it.
+    virtual std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() {
+        const std::optional<DeviceBitmap> bitmap = GetBitmap();
+        if (!bitmap)
+            return std::nullopt;
+        return std::pair(bitmap->Width, bitmap->Height < 0 ? -bitmap->Height : bitmap->Height);
+    }
     // Empty and SetData need the clipboard open.
     virtual void Empty() = 0;
     virtual void SetData(unsigned format, std::string block) = 0;

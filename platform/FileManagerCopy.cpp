@@ -64,56 +64,6 @@ std::optional<std::vector<std::string>> ParseUriLines(const std::vector<std::str
     return paths;
 }
 
-void AppendUnit(std::string& out, std::uint16_t unit) {
-    out.push_back(static_cast<char>(unit & 0xFF));
-    out.push_back(static_cast<char>(unit >> 8));
-}
-
-void AppendLe32(std::string& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// Decodes one UTF-8 character at text[i]; advances i. Malformed input gives
-// U+FFFD for one byte, so every byte is consumed.
-std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    std::uint32_t cp = 0;
-    std::uint32_t minimum = 0;
-    if (b0 < 0x80) {
-        ++i;
-        return b0;
-    } else if ((b0 & 0xE0) == 0xC0) {
-        length = 2, cp = b0 & 0x1F, minimum = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3, cp = b0 & 0x0F, minimum = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4, cp = b0 & 0x07, minimum = 0x10000;
-    } else {
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + length > text.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(text[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += length;
-    return cp;
-}
-
 } // namespace
 
 std::optional<std::string> LocalPathOfFileUri(std::string_view uri) {
@@ -177,31 +127,6 @@ std::optional<std::vector<std::string>> ParseNautilusText(std::string_view text)
     if (!text.empty() && text.front() == '\n')
         text.remove_prefix(1);
     return ParseCopiedFiles(text);
-}
-
-std::string BuildDropFilesBlock(const std::vector<std::string>& paths) {
-    std::string block;
-    AppendLe32(block, 20); // pFiles
-    AppendLe32(block, 0);  // pt.x
-    AppendLe32(block, 0);  // pt.y
-    AppendLe32(block, 0);  // fNC
-    AppendLe32(block, 1);  // fWide
-    for (const std::string& path : paths) {
-        std::size_t i = 0;
-        while (i < path.size()) {
-            std::uint32_t cp = NextCodePoint(path, i);
-            if (cp >= 0x10000) {
-                cp -= 0x10000;
-                AppendUnit(block, static_cast<std::uint16_t>(0xD800 | (cp >> 10)));
-                AppendUnit(block, static_cast<std::uint16_t>(0xDC00 | (cp & 0x3FF)));
-            } else {
-                AppendUnit(block, static_cast<std::uint16_t>(cp));
-            }
-        }
-        AppendUnit(block, 0);
-    }
-    AppendUnit(block, 0);
-    return block;
 }
 
 } // namespace sorvak::platform

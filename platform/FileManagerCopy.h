@@ -1,7 +1,6 @@
 #pragma once
-// Lists of files as file managers put them on the X11 clipboard, and the
-// DROPFILES block the clipboard object hands out for them. Plain C++: these
-// parse data from other programs and are fuzzed.
+// Lists of files as file managers put them on the X11 clipboard. Plain C++:
+// these parse data from other programs and are fuzzed.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,10 +23,5 @@ std::optional<std::vector<std::string>> ParseCopiedFiles(std::string_view data);
 // Text of older file managers: "x-special/nautilus-clipboard", then the
 // copied-files form above.
 std::optional<std::vector<std::string>> ParseNautilusText(std::string_view text);
-
-// DROPFILES block: 20-byte header (pFiles 20, fWide 1), each name in UTF-16LE
-// with a zero unit, one more zero unit at the end. Paths are UTF-8 bytes;
-// invalid sequences become U+FFFD.
-std::string BuildDropFilesBlock(const std::vector<std::string>& paths);
 
 } // namespace sorvak::platform

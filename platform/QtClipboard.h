@@ -23,6 +23,7 @@ public:
     std::optional<std::string> GetData(unsigned format) override;
     std::optional<DeviceBitmap> GetBitmap() override;
     std::optional<DevicePalette> GetPalette() override;
+    std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() override;
     void Empty() override;
     void SetData(unsigned format, std::string block) override;
 

@@ -65,9 +65,10 @@ bool SelectionReader::HasOwner() {
     return reply->owner != XCB_NONE;
 }
 
-template <typename Wanted> void SelectionReader::WaitFor(Wanted wanted) {
+template <typename Wanted>
+void SelectionReader::WaitFor(std::chrono::milliseconds silence, Wanted wanted) {
     xcb_flush(connection_);
-    const Clock::time_point silenceEnd = Clock::now() + limits_.Silence;
+    const Clock::time_point silenceEnd = Clock::now() + silence;
     for (;;) {
         while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
             if (wanted(*event))
@@ -85,12 +86,12 @@ template <typename Wanted> void SelectionReader::WaitFor(Wanted wanted) {
     }
 }
 
-std::uint32_t SelectionReader::Convert(std::uint32_t target) {
+std::uint32_t SelectionReader::Convert(std::uint32_t target, std::chrono::milliseconds silence) {
     // Drop what an earlier, abandoned transfer may have left.
     xcb_delete_property(connection_, window_, property_);
     xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
     std::uint32_t property = XCB_NONE;
-    WaitFor([&](const xcb_generic_event_t& event) {
+    WaitFor(silence, [&](const xcb_generic_event_t& event) {
         if ((event.response_type & 0x7F) != XCB_SELECTION_NOTIFY)
             return false;
         const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(event);
@@ -104,7 +105,7 @@ std::uint32_t SelectionReader::Convert(std::uint32_t target) {
 }
 
 void SelectionReader::WaitForPiece() {
-    WaitFor([&](const xcb_generic_event_t& event) {
+    WaitFor(limits_.Silence, [&](const xcb_generic_event_t& event) {
         if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY)
             return false;
         const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
@@ -130,7 +131,7 @@ bool SelectionReader::TakeProperty(std::string& bytes) {
 }
 
 std::vector<std::string> SelectionReader::Targets() {
-    const std::uint32_t property = Convert(targets_);
+    const std::uint32_t property = Convert(targets_, limits_.FirstAnswer);
     std::vector<std::string> names;
     if (property == XCB_NONE)
         return names;
@@ -157,7 +158,7 @@ std::vector<std::string> SelectionReader::Targets() {
 }
 
 std::optional<std::string> SelectionReader::Fetch(const std::string& target) {
-    if (Convert(Intern(target)) == XCB_NONE)
+    if (Convert(Intern(target), limits_.Silence) == XCB_NONE)
         return std::nullopt;
     std::string bytes;
     if (!TakeProperty(bytes))

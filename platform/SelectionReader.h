@@ -21,8 +21,13 @@ public:
 class SelectionReader {
 public:
     struct Limits {
-        // The longest the owner may stay silent while we wait for it.
-        std::chrono::milliseconds Silence{2000};
+        // The longest the owner may take to list its targets: cheap for any
+        // owner that runs, so this is what a hung owner costs.
+        std::chrono::milliseconds FirstAnswer{2000};
+        // The longest an owner that did answer may then stay silent: making
+        // a large value (100 MB of text converted to UTF-8) takes seconds on
+        // a busy machine.
+        std::chrono::milliseconds Silence{10000};
         // All reads together, even when the owner keeps answering.
         std::chrono::milliseconds Total{60000};
         // Bytes of one target; an owner that sends more is not believed.
@@ -48,7 +53,7 @@ private:
     std::uint32_t Intern(const std::string& name);
     // The owner's answer to a conversion: the property holding it, or 0
     // when it refused.
-    std::uint32_t Convert(std::uint32_t target);
+    std::uint32_t Convert(std::uint32_t target, std::chrono::milliseconds silence);
     // The next piece of an incremental transfer has been stored.
     void WaitForPiece();
     // Reads and deletes our property; deleting it asks for the next piece.
@@ -56,7 +61,7 @@ private:
     bool TakeProperty(std::string& bytes);
     // Waits for an event that `wanted` accepts; throws SelectionTimeout when
     // the owner stays silent past a limit or the connection breaks.
-    template <typename Wanted> void WaitFor(Wanted wanted);
+    template <typename Wanted> void WaitFor(std::chrono::milliseconds silence, Wanted wanted);
 
     Limits limits_;
     std::chrono::steady_clock::time_point end_;

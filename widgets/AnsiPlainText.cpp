@@ -1,5 +1,7 @@
 #include "AnsiPlainText.h"
 
+#include "QtAnsi.h"
+
 #include <QStringList>
 
 namespace sorvak::widgets {
@@ -12,8 +14,7 @@ QString AnsiPlainText::Show(const std::string& ansi) {
     for (;;) {
         std::size_t end = ansi.find_first_of("\r\n", start);
         const std::string line = ansi.substr(start, end == std::string::npos ? end : end - start);
-        const std::string utf8 = codepage::ToUtf8(line, codePage_);
-        const QString shown = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        const QString shown = platform::FromAnsi(line, codePage_);
         // The first line shown wins where two byte strings look alike.
         if (!lineBytes_.contains(shown))
             lineBytes_.insert(shown, line);
@@ -41,7 +42,7 @@ std::string AnsiPlainText::Take(const QString& text) const {
         if (known != lineBytes_.constEnd())
             bytes += *known;
         else
-            bytes += codepage::FromUtf8(lines[i].toStdString(), codePage_);
+            bytes += platform::ToAnsi(lines[i], codePage_);
     }
     return bytes;
 }

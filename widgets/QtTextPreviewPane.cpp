@@ -1,7 +1,7 @@
 #include "QtTextPreviewPane.h"
 
-#include "CodePage.h"
 #include "MessageBoxes.h"
+#include "QtAnsi.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -134,8 +134,7 @@ void QtTextPreviewPane::SetPreviewBounds(const TRect& bounds) {
 void QtTextPreviewPane::SetPreviewText(std::string_view ansi) {
     if (preview_ == nullptr)
         return;
-    const std::string utf8 = codepage::ToUtf8(ansi);
-    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    QString text = platform::FromAnsi(ansi);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     preview_->setPlainText(text);
 }

@@ -1,6 +1,7 @@
 // Any bytes offered by another program as a list of copied files: the
 // file-manager forms, and the DROPFILES block that the file list walks.
-#include "FileDrop.h"
+#include "Bytes.h"
+#include "DropFiles.h"
 #include "FileManagerCopy.h"
 
 #include <cstdint>
@@ -12,17 +13,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
          {sorvak::platform::ParseUriList(bytes), sorvak::platform::ParseCopiedFiles(bytes),
           sorvak::platform::ParseNautilusText(bytes)}) {
         if (list)
-            (void)sorvak::platform::BuildDropFilesBlock(*list);
+            (void)sorvak::BuildDropFilesBlock(*list);
     }
-    (void)sorvak::platform::BuildDropFilesBlock({std::string(bytes)});
+    (void)sorvak::BuildDropFilesBlock({std::string(bytes)});
     for (int codePage : {sorvak::codepage::Utf8, sorvak::codepage::ShiftJis}) {
         sorvak::LineList names;
         sorvak::ReadFileNames(bytes, names, codePage);
     }
     // The walks on their own, from any offset the header may give.
     if (size >= 4) {
-        const std::uint32_t pFiles = data[0] | (data[1] << 8) | (data[2] << 16) |
-                                     (static_cast<std::uint32_t>(data[3]) << 24);
+        const std::uint32_t pFiles = sorvak::bytes::ReadLE32(bytes, 0);
         sorvak::LineList wide, ansi;
         sorvak::ReadWideFileNames(bytes, pFiles, wide, sorvak::codepage::ShiftJis);
         sorvak::ReadAnsiFileNames(bytes, pFiles, ansi);

@@ -46,21 +46,3 @@ TEST(FileManagerCopy, ListsAreListsOnlyWhenEveryUriIsALocalFile) {
     EXPECT_EQ(ParseNautilusText("x-special/nautilus-clipboardcopy\nfile:///d"), std::nullopt);
     EXPECT_EQ(ParseNautilusText("just some text"), std::nullopt);
 }
-
-TEST(FileManagerCopy, DropFilesBlockHoldsUtf16NamesAfterTheHeader) {
-    const std::string block =
-        BuildDropFilesBlock({"/a", "/\xE3\x81\x82", "/\xF0\x9F\x98\x80", "\xFF"});
-    const std::string expected("\x14\0\0\0"
-                               "\0\0\0\0"
-                               "\0\0\0\0"
-                               "\0\0\0\0"
-                               "\x01\0\0\0"
-                               "/\0a\0\0\0"
-                               "/\0\x42\x30\0\0"
-                               "/\0\x3D\xD8\x00\xDE\0\0"
-                               "\xFD\xFF\0\0"
-                               "\0\0",
-                               20 + 6 + 6 + 8 + 4 + 2);
-    EXPECT_EQ(block, expected);
-    EXPECT_EQ(BuildDropFilesBlock({}).size(), 22u);
-}

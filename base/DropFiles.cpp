@@ -1,4 +1,7 @@
-#include "FileDrop.h"
+#include "DropFiles.h"
+
+#include "Bytes.h"
+#include "Utf.h"
 
 namespace sorvak {
 
@@ -6,19 +9,27 @@ namespace {
 
 constexpr std::size_t HeaderSize = 20;
 
-std::uint32_t Le32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
-char16_t UnitAt(std::string_view bytes, std::size_t at) {
-    return static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
-                                 (static_cast<unsigned char>(bytes[at + 1]) << 8));
+char16_t UnitAt(std::string_view block, std::size_t at) {
+    return static_cast<char16_t>(bytes::ReadLE16(block, at));
 }
 
 } // namespace
+
+std::string BuildDropFilesBlock(const std::vector<std::string>& paths) {
+    std::string block;
+    bytes::AppendLE32(block, HeaderSize); // pFiles
+    bytes::AppendLE32(block, 0);          // pt.x
+    bytes::AppendLE32(block, 0);          // pt.y
+    bytes::AppendLE32(block, 0);          // fNC
+    bytes::AppendLE32(block, 1);          // fWide
+    for (const std::string& path : paths) {
+        for (char16_t unit : utf::Utf8ToUtf16(path))
+            bytes::AppendLE16(block, unit);
+        bytes::AppendLE16(block, 0);
+    }
+    bytes::AppendLE16(block, 0);
+    return block;
+}
 
 void ReadWideFileNames(std::string_view block, std::uint32_t pFiles, LineList& list, int codePage) {
     std::size_t p = pFiles;
@@ -57,8 +68,8 @@ void ReadAnsiFileNames(std::string_view block, std::uint32_t pFiles, LineList& l
 void ReadFileNames(std::string_view block, LineList& list, int codePage) {
     if (block.size() < HeaderSize)
         return;
-    const std::uint32_t pFiles = Le32(block, 0);
-    const std::uint32_t fWide = Le32(block, 16);
+    const std::uint32_t pFiles = bytes::ReadLE32(block, 0);
+    const std::uint32_t fWide = bytes::ReadLE32(block, 16);
     if (pFiles >= block.size())
         return;
     if (fWide != 0)

@@ -1,4 +1,4 @@
-#include "FileDrop.h"
+#include "DropFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ using Lines_ = std::vector<std::string>;
 
 } // namespace
 
-TEST(FileDrop, WalksDecodeNamesInOrder) {
+TEST(DropFiles, WalksDecodeNamesInOrder) {
     struct Case {
         const char* name;
         std::string block;
@@ -77,7 +77,7 @@ TEST(FileDrop, WalksDecodeNamesInOrder) {
         EXPECT_EQ(Lines(c.block, c.codePage), c.lines) << c.name;
 }
 
-TEST(FileDrop, ReadsNothingOutsideTheBlock) {
+TEST(DropFiles, ReadsNothingOutsideTheBlock) {
     struct Case {
         const char* name;
         std::string block;
@@ -95,7 +95,7 @@ TEST(FileDrop, ReadsNothingOutsideTheBlock) {
         EXPECT_EQ(Lines(c.block), c.lines) << c.name;
 }
 
-TEST(FileDrop, WalksStartingAtTheEndOfTheBlockReadNothingBeyondIt) {
+TEST(DropFiles, WalksStartingAtTheEndOfTheBlockReadNothingBeyondIt) {
     const std::string block = Header(20, 1) + Wide(u"/a\0\0");
     struct Case {
         std::uint32_t pFiles;
@@ -113,4 +113,37 @@ TEST(FileDrop, WalksStartingAtTheEndOfTheBlockReadNothingBeyondIt) {
         EXPECT_EQ(Collect(wide), c.wide) << c.pFiles;
         EXPECT_EQ(Collect(ansi), c.ansi) << c.pFiles;
     }
+}
+
+TEST(DropFiles, BuiltBlockHoldsUtf16NamesAfterTheHeader) {
+    const std::string block =
+        BuildDropFilesBlock({"/a", "/\xE3\x81\x82", "/\xF0\x9F\x98\x80", "\xFF"});
+    const std::string expected("\x14\0\0\0"
+                               "\0\0\0\0"
+                               "\0\0\0\0"
+                               "\0\0\0\0"
+                               "\x01\0\0\0"
+                               "/\0a\0\0\0"
+                               "/\0\x42\x30\0\0"
+                               "/\0\x3D\xD8\x00\xDE\0\0"
+                               "\xFD\xFF\0\0"
+                               "\0\0",
+                               20 + 6 + 6 + 8 + 4 + 2);
+    EXPECT_EQ(block, expected);
+    EXPECT_EQ(BuildDropFilesBlock({}).size(), 22u);
+}
+
+TEST(DropFiles, BuiltBlockReadsBackAsTheSameNames) {
+    const std::vector<std::string> paths = {
+        "/home/u/My Files/a b.txt",
+        "/home/u/\xE5\x86\x99\xE7\x9C\x9F",                 // 写真
+        "/home/u/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt", // 日本語.txt
+        "/tmp/caf\xC3\xA9 \xF0\x9F\x98\x80.png",            // é and an emoji
+    };
+    const std::string block = BuildDropFilesBlock(paths);
+    EXPECT_EQ(Lines(block, codepage::Utf8), paths);
+    // The code page holds the Japanese names; each character it lacks is one "?".
+    EXPECT_EQ(Lines(block, codepage::ShiftJis),
+              (Lines_{"/home/u/My Files/a b.txt", "/home/u/\x8E\xCA\x90\x5E",
+                      "/home/u/\x93\xFA\x96\x7B\x8C\xEA.txt", "/tmp/caf? ?.png"}));
 }
