@@ -3,6 +3,7 @@
 #include "SystemFileDialog.h"
 #include "CodePage.h"
 #include "Exception.h"
+#include "OffscreenQt.h"
 #include "SavePictureDialog.h"
 #include "TextDlgs.h"
 
@@ -86,31 +87,8 @@ void PressReturn(SystemFileDialog& dialog) {
     QTest::keyClick(dialog.NameField(), Qt::Key_Return);
 }
 
-// The application lives from before the first test to after the last, and
-// is gone before static destruction begins.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        // QFileDialog keeps its state in the user's configuration.
-        config_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override {
-        app_.reset();
-        config_.reset();
-    }
-
-private:
-    int argc_ = 1;
-    char name_[24] = "system_file_dialog_test";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QTemporaryDir> config_;
-    std::unique_ptr<QApplication> app_;
-};
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
 
 class SystemFileDialogTest : public ::testing::Test {
 protected:

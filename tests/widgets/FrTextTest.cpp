@@ -1,6 +1,7 @@
 // The file list window on the offscreen platform: its layout, its keys and
 // its three buttons, with a clipboard in memory and a scripted save dialog.
 #include "FrText.h"
+#include "OffscreenQt.h"
 
 #include "Clipboard.h"
 #include "ExtIniFile.h"
@@ -25,19 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "FrTextTest";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
 
 // The user in the save dialog: confirms the next answer, or cancels.
 class ScriptedDialogs : public FileDialogService {

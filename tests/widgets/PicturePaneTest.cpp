@@ -1,5 +1,6 @@
 // The picture pane and the preview window: in the real file dialog, driven
 // in the process on the offscreen platform, and the pane's file reading.
+#include "OffscreenQt.h"
 #include "PictureFile.h"
 #include "PreviewForm.h"
 #include "QtDialogPanes.h"
@@ -33,28 +34,8 @@ namespace {
 using platform::SystemFileDialog;
 using platform::SystemFileDialogService;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        config_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override {
-        app_.reset();
-        config_.reset();
-    }
-
-private:
-    int argc_ = 1;
-    char name_[20] = "picture_pane_test";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QTemporaryDir> config_;
-    std::unique_ptr<QApplication> app_;
-};
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
 
 // Calls step once ready() holds, polling the event loop.
 // Each poll schedules a fresh copy of itself: a poll that held a pointer to

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "FormFixtures.h"
 #include "FormPreview.h"
+#include "OffscreenQt.h"
 #include "QtDialogPanes.h"
 #include "QtTextPreviewPane.h"
 #include "SystemFileDialog.h"
@@ -53,28 +54,8 @@ void WhenShown(std::function<void(SystemFileDialog&)> steps, int delay = 0) {
     });
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        config_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override {
-        app_.reset();
-        config_.reset();
-    }
-
-private:
-    int argc_ = 1;
-    char name_[24] = "text_dialog_widget_test";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QTemporaryDir> config_;
-    std::unique_ptr<QApplication> app_;
-};
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
 
 class TextDialogTest : public ::testing::Test {
 protected:
