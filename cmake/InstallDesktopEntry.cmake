@@ -2,7 +2,7 @@
 # Exec holds the program's full path, so the entry works where the prefix's
 # bin folder is not on the desktop's PATH (~/.local/bin often is not).
 set(_program "${CMAKE_INSTALL_PREFIX}/${SORVAK_BINDIR}/sorvak")
-# Desktop Entry Specification, "The Exec key": inside double quotes, \ " ` $
+# freedesktop.org Desktop Entry format, "The Exec key": inside double quotes, \ " ` $
 # take a backslash; the string escapes then double every backslash, and a
 # literal % is written %%.
 string(REGEX REPLACE "([\\\\\"`$])" "\\\\\\1" _quoted "${_program}")

@@ -92,19 +92,8 @@ void PressReturn(SystemFileDialog& dialog) {
 
 class SystemFileDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        // A failing test must not wait for ever: close whatever is open.
-        watchdog_.setSingleShot(true);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            timedOut_ = true;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<QDialog*>(w); d != nullptr && d->isVisible())
-                    d->reject();
-        });
-        watchdog_.start(10000);
-    }
-    void TearDown() override { EXPECT_FALSE(timedOut_) << "the dialog had to be closed"; }
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    void TearDown() override { EXPECT_FALSE(watchdog_.Fired()) << "the dialog had to be closed"; }
 
     QString Dir() const { return dir_.path(); }
     std::string Path(const QString& name) const { return Ansi(dir_.filePath(name)); }
@@ -123,8 +112,7 @@ protected:
 
 private:
     QTemporaryDir dir_;
-    QTimer watchdog_;
-    bool timedOut_ = false;
+    test::DialogWatchdog watchdog_{10000};
 };
 
 TEST_F(SystemFileDialogTest, TypedNameGetsTheSelectedFiltersExtension) {

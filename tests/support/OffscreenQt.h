@@ -4,7 +4,9 @@
 // Registered as a test environment, it lives from before the first test to
 // after the last and is gone before static destruction begins.
 #include <QApplication>
+#include <QDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,27 @@ private:
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QTemporaryDir> config_;
     std::unique_ptr<QApplication> app_;
+};
+
+// Rejects every open dialog once the time is up, so that a failing test ends
+// at once instead of waiting for the test runner's time-out.
+class DialogWatchdog {
+public:
+    explicit DialogWatchdog(int milliseconds) {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            fired_ = true;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QDialog*>(w); d != nullptr && d->isVisible())
+                    d->reject();
+        });
+        timer_.start(milliseconds);
+    }
+    bool Fired() const { return fired_; }
+
+private:
+    QTimer timer_;
+    bool fired_ = false;
 };
 
 } // namespace sorvak::test

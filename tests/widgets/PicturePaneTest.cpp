@@ -54,7 +54,7 @@ SystemFileDialog* RunningDialog() {
 }
 
 // Qt writes no GIF: a two-colour one by hand, every pixel after a clear
-// code, so that the 3-bit codes never grow (GIF89a specification, LZW).
+// code, so that the 3-bit codes never grow (GIF89a, LZW).
 QByteArray TwoColourGif(int width, int height) {
     QByteArray gif("GIF89a");
     auto word = [&gif](int v) {
@@ -117,18 +117,8 @@ QImage Picture(int width, int height) {
 
 class PicturePaneTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        watchdog_.setSingleShot(true);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            timedOut_ = true;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<QDialog*>(w); d != nullptr && d->isVisible())
-                    d->reject();
-        });
-        watchdog_.start(15000);
-    }
-    void TearDown() override { EXPECT_FALSE(timedOut_) << "a dialog had to be closed"; }
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    void TearDown() override { EXPECT_FALSE(watchdog_.Fired()) << "a dialog had to be closed"; }
 
     QString Write(const QString& name, const QByteArray& bytes) {
         QFile file(dir_.filePath(name));
@@ -144,8 +134,7 @@ protected:
 
 private:
     QTemporaryDir dir_;
-    QTimer watchdog_;
-    bool timedOut_ = false;
+    test::DialogWatchdog watchdog_{15000};
 };
 
 // Clicks the named file in the dialog's list once the list shows it.

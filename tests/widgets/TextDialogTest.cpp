@@ -61,21 +61,13 @@ class TextDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        watchdog_.setSingleShot(true);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-            timedOut_ = true;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<QDialog*>(w); d != nullptr && d->isVisible())
-                    d->reject();
-        });
-        watchdog_.start(20000);
         dialog.Filter = codepage::FromUtf8("テキストファイル(*.txt)|*.txt|すべてのファイル|*.*");
         dialog.InitialDir = Dir().toStdString();
         dialog.Title = "text";
         dialog.Options = {O::ofOverwritePrompt, O::ofEnableSizing};
         dialog.Preview = true;
     }
-    void TearDown() override { EXPECT_FALSE(timedOut_) << "the dialog had to be closed"; }
+    void TearDown() override { EXPECT_FALSE(watchdog_.Fired()) << "the dialog had to be closed"; }
 
     QString Dir() const { return dir_.path(); }
     fs::path Path(const std::string& name) const { return fs::path(Dir().toStdString()) / name; }
@@ -121,8 +113,7 @@ protected:
 
 private:
     QTemporaryDir dir_;
-    QTimer watchdog_;
-    bool timedOut_ = false;
+    test::DialogWatchdog watchdog_{20000};
 };
 
 TEST_F(TextDialogTest, StripLiesBelowTheStandardControls) {
