@@ -9,6 +9,7 @@
 #include "Png.h"
 
 #include <cctype>
+#include <future>
 
 namespace sorvak {
 
@@ -120,10 +121,18 @@ void TDataModule1::PictureBranch() {
         ExtIniFile1->ReadStr(PictureSection, "InitialDir", ProgramFolder());
     SetPictureDefaultExt(index);
     SavePictureDialog1->SetFileName(DefaultPictureName(width, height));
-    if (!SavePictureDialog1->Execute())
-        return;
+    // The device copy of a large picture takes tens of milliseconds: it is
+    // made while the user chooses, so that Save starts the write at once.
+    // Nothing touches the clipboard while the dialog is open; a failure is
+    // reported after Save, as if the copy were made then.
     TBitmap bitmap;
-    services_.Clipboard->FillBitmap(bitmap);
+    std::future<void> filled =
+        std::async(std::launch::async, [&] { services_.Clipboard->FillBitmap(bitmap); });
+    if (!SavePictureDialog1->Execute()) {
+        filled.wait();
+        return;
+    }
+    filled.get();
     const int chosen = SavePictureDialog1->FilterIndex();
     const std::string fileName = SavePictureDialog1->FileName();
     const auto format = static_cast<std::uint8_t>(chosen);

@@ -221,6 +221,27 @@ TEST_F(Driver, EveryFilterWritesItsFormat) {
     }
 }
 
+// The picture's copy is made while the dialog is open; its failure must
+// still reach the user only after Save, and never after Cancel.
+TEST_F(Driver, PictureThatCannotBeCopiedFailsOnlyOnSave) {
+    for (const bool cancel : {true, false}) {
+        DeviceBitmap damaged = Picture(4, 3);
+        damaged.Bits.resize(5); // fewer bytes than 4 x 3 pixels need
+        clipboard_.SetBitmap(damaged);
+        errors_.clear();
+        dialogs_.Cancel = cancel;
+        dialogs_.Answer = (out_ / "never.png").string();
+        dialogs_.AnswerFilter = 3;
+        dialogs_.WhileShown = [this] { EXPECT_TRUE(errors_.empty()); };
+        RunProgram();
+        EXPECT_EQ(errors_, cancel ? std::vector<std::string>{}
+                                  : std::vector<std::string>{"ビットマップイメージが不正です"})
+            << cancel;
+        EXPECT_FALSE(fs::exists(out_ / "never.png"));
+        EXPECT_EQ(Settings(), "");
+    }
+}
+
 TEST_F(Driver, FileThatCannotBeCreatedShowsTheErrorAndKeepsTheSettings) {
     const std::string settings = "[TextSaveDialog]\r\nInitialDir=/somewhere\r\n\r\n";
     WriteSettings(settings);
