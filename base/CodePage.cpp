@@ -150,7 +150,7 @@ void UpperShiftJis(std::string_view text, std::string& out) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto b = static_cast<unsigned char>(text[i]);
-        if (IsShiftJisLeadByte(b) && i + 1 < text.size()) {
+        if (ShiftJisCharLength(text, i) == 2) {
             auto trail = static_cast<unsigned char>(text[i + 1]);
             // Full-width a-z (82 81..82 9A) to A-Z (82 60..82 79).
             if (b == 0x82 && trail >= 0x81 && trail <= 0x9A)
@@ -226,14 +226,10 @@ bool IsTrailByte(std::string_view text, std::size_t index, int codePage) {
         return (byte & 0xC0) == 0x80;
     if (codePage != ShiftJis)
         return false;
-    // Walk from the start: only a lead byte decides what the next byte is.
+    // Walk from the start: only the byte before decides what a byte is.
     std::size_t i = 0;
-    while (i < index) {
-        if (IsShiftJisLeadByte(static_cast<unsigned char>(text[i])))
-            i += 2;
-        else
-            i += 1;
-    }
+    while (i < index)
+        i += ShiftJisCharLength(text, i);
     return i > index;
 }
 

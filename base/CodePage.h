@@ -22,6 +22,19 @@ std::string SystemCharset();
 constexpr bool IsShiftJisLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
+// A byte that can follow a lead byte. Any other byte after a lead byte is a
+// character of its own, so that "/" and "." keep their meaning in a damaged
+// name (a Linux path separates at every "/").
+constexpr bool IsShiftJisTrailByte(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+// The length in bytes, 1 or 2, of the code page 932 character at text[index].
+constexpr std::size_t ShiftJisCharLength(std::string_view text, std::size_t index) {
+    return index + 1 < text.size() && IsShiftJisLeadByte(static_cast<unsigned char>(text[index])) &&
+                   IsShiftJisTrailByte(static_cast<unsigned char>(text[index + 1]))
+               ? 2
+               : 1;
+}
 
 // True when text[index] is not the first byte of its character: the second
 // byte of a double-byte character in 932, a continuation byte in UTF-8.

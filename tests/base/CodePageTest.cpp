@@ -40,4 +40,11 @@ TEST(CodePage, TrailBytesFollowTheCodePage) {
     EXPECT_TRUE(IsTrailByte("\xE6\x97\xA5", 1, Utf8));
     EXPECT_FALSE(IsTrailByte(sjis, 2, SingleByte));
     EXPECT_FALSE(IsTrailByte(sjis, 99, ShiftJis));
+    // A lead byte before a byte that cannot follow it stands alone, so the
+    // "/" and "." of a damaged name still separate.
+    const std::string damaged = "\x96/a\x96.txt\x96";
+    EXPECT_FALSE(IsTrailByte(damaged, 1, ShiftJis));
+    EXPECT_FALSE(IsTrailByte(damaged, 4, ShiftJis));
+    EXPECT_FALSE(IsTrailByte(damaged, 5, ShiftJis));
+    EXPECT_EQ(UpperCase(damaged, ShiftJis), "\x96/A\x96.TXT\x96");
 }

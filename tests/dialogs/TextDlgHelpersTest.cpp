@@ -63,6 +63,9 @@ TEST(ReplaceExtensionTest, LastComponentsExtensionIsReplacedOrAppended) {
         {Hyo, ".txt", ShiftJis, Hyo + ".txt"},
         {Hyo + ".csv", ".txt", ShiftJis, Hyo + ".txt"},
         {"x/" + Po + ".csv", ".txt", ShiftJis, "x/" + Po + ".txt"},
+        // A lead byte before "/" or "." is a damaged character, not a pair.
+        {"a.c\x96/memo", ".txt", ShiftJis, "a.c\x96/memo.txt"},
+        {"memo\x96.csv", ".txt", ShiftJis, "memo\x96.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name + " + " + c.ext);
