@@ -33,8 +33,7 @@ std::string PreviewDisplayText(std::string_view bytes, int codePage) {
     text.reserve(bytes.size() + bytes.size() / 8);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (codePage == codepage::ShiftJis &&
-            codepage::IsShiftJisLeadByte(static_cast<unsigned char>(c)) && i + 1 < bytes.size()) {
+        if (codePage == codepage::ShiftJis && codepage::ShiftJisCharLength(bytes, i) == 2) {
             text.append(bytes.substr(i, 2));
             ++i;
         } else if (c == '\r' || c == '\n') {

@@ -76,6 +76,8 @@ TEST(PreviewDisplayTextTest, LineBreaksBecomeCrLfAndNulEndsTheText) {
         {"日本\n語", codepage::Utf8, "日本\r\n語"},
         {"\x83\x7C\n", codepage::ShiftJis, "\x83\x7C\r\n"},
         {"\x81", codepage::ShiftJis, "\x81"}, // a lead byte at the end
+        // A lead byte cannot take a line break as its second byte.
+        {"\x96\r\nb\x82\n", codepage::ShiftJis, "\x96\r\nb\x82\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));
