@@ -1,15 +1,15 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
-#include "Clipboard.h"
-#include "ClipboardKeeper.h"
-#include "Display.h"
-#include "FrText.h"
-#include "MessageBoxes.h"
-#include "ModMain.h"
-#include "Paths.h"
-#include "QtClipboard.h"
-#include "QtDialogPanes.h"
-#include "SystemFileDialog.h"
-#include "WriteProgressWindow.h"
+#include "clipboard/Clipboard.h"
+#include "platform/x11/ClipboardKeeper.h"
+#include "platform/x11/Display.h"
+#include "widgets/FrText.h"
+#include "platform/qt/MessageBoxes.h"
+#include "driver/ModMain.h"
+#include "base/Paths.h"
+#include "platform/x11/QtClipboard.h"
+#include "widgets/QtDialogPanes.h"
+#include "platform/filedialog/SystemFileDialog.h"
+#include "widgets/WriteProgressWindow.h"
 
 #include <QApplication>
 #include <clocale>

@@ -1,6 +1,6 @@
-#include "CodePage.h"
+#include "base/CodePage.h"
 
-#include "Utf.h"
+#include "base/Utf.h"
 
 #include <cctype>
 #include <cerrno>

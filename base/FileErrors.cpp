@@ -1,6 +1,6 @@
-#include "FileErrors.h"
+#include "base/FileErrors.h"
 
-#include "CodePage.h"
+#include "base/CodePage.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 // The failures of creating and writing files, with the system's texts.
-#include "Exception.h"
+#include "base/Exception.h"
 
 #include <string>
 

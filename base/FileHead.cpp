@@ -1,7 +1,7 @@
-#include "FileHead.h"
+#include "base/FileHead.h"
 
-#include "FileDescriptor.h"
-#include "FileErrors.h"
+#include "base/FileDescriptor.h"
+#include "base/FileErrors.h"
 
 #include <algorithm>
 #include <cerrno>

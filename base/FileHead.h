@@ -2,7 +2,7 @@
 // Reading the first bytes of a file without ever blocking: regular files
 // only, so that a FIFO, a device or a socket named by a user or a setting
 // cannot hang the program.
-#include "Exception.h"
+#include "base/Exception.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "LineList.h"
+#include "base/LineList.h"
 
-#include "Exception.h"
-#include "OutputFile.h"
+#include "base/Exception.h"
+#include "base/OutputFile.h"
 
 #include <istream>
 #include <iterator>

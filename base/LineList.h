@@ -1,7 +1,7 @@
 #pragma once
 // An ordered list of 8-bit text lines, each with an optional attached object
 // that the list does not own. Bytes are never converted between code pages.
-#include "CodePage.h"
+#include "base/CodePage.h"
 
 #include <cstddef>
 #include <iosfwd>

@@ -1,6 +1,6 @@
-#include "OutputFile.h"
+#include "base/OutputFile.h"
 
-#include "Paths.h"
+#include "base/Paths.h"
 
 #include <cerrno>
 #include <climits>

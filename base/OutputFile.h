@@ -2,7 +2,7 @@
 // Every file the program saves is written whole or not at all: the bytes go
 // to a new file beside the target, which replaces the target by a rename only
 // once it was written and flushed. Until then the old file stays byte for byte.
-#include "FileErrors.h"
+#include "base/FileErrors.h"
 
 #include <string>
 #include <string_view>

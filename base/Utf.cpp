@@ -1,6 +1,6 @@
-#include "Utf.h"
+#include "base/Utf.h"
 
-#include "Bytes.h"
+#include "base/Bytes.h"
 
 namespace sorvak::utf {
 

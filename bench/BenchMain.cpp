@@ -17,8 +17,8 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "BenchRegistry.h"
-#include "ImageReaders.h"
+#include "bench/BenchRegistry.h"
+#include "bench/ImageReaders.h"
 
 namespace sorvak::bench {
 

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Graphic.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Graphic.h"
 
 namespace sorvak::bench {
 

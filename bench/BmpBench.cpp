@@ -4,7 +4,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "BenchRegistry.h"
+#include "bench/BenchRegistry.h"
 
 namespace sorvak::bench {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "BenchRegistry.h"
-#include "Gif.h"
+#include "bench/BenchRegistry.h"
+#include "imaging/Gif.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ImageReaders.h"
+#include "bench/ImageReaders.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,7 +5,7 @@
 // not understood raises std::runtime_error.
 #include <string>
 
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
 namespace sorvak::bench {
 

@@ -5,8 +5,8 @@
 #include <jpeglib.h>
 #include <stdexcept>
 
-#include "BenchRegistry.h"
-#include "Jpeg.h"
+#include "bench/BenchRegistry.h"
+#include "imaging/Jpeg.h"
 
 namespace sorvak::bench {
 namespace {

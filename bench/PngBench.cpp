@@ -6,8 +6,8 @@
 #include <vector>
 #include <zlib.h>
 
-#include "BenchRegistry.h"
-#include "Png.h"
+#include "bench/BenchRegistry.h"
+#include "imaging/Png.h"
 
 namespace sorvak::bench {
 namespace {

@@ -1,4 +1,4 @@
-#include "CommonDialog.h"
+#include "dialogs/CommonDialog.h"
 
 namespace sorvak {
 

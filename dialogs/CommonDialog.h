@@ -1,7 +1,7 @@
 #pragma once
 // The modal dialog component with show and close notifications.
-#include "FileDialogService.h"
-#include "Geometry.h"
+#include "dialogs/FileDialogService.h"
+#include "dialogs/Geometry.h"
 
 #include <functional>
 

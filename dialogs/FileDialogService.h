@@ -1,9 +1,9 @@
 #pragma once
 // The system file dialog as seen from the dialog logic: the dialog call, the
 // window of a running dialog, and the notifications it raises.
-#include "DialogPanes.h"
-#include "Geometry.h"
-#include "OpenFileNameRequest.h"
+#include "dialogs/DialogPanes.h"
+#include "dialogs/Geometry.h"
+#include "dialogs/OpenFileNameRequest.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "FilterExtension.h"
+#include "dialogs/FilterExtension.h"
 
 namespace sorvak {
 

@@ -2,7 +2,7 @@
 // The extension of a dialog filter's patterns: the one rule behind the text
 // dialogs' default extension and the system dialog's completion of a typed
 // name. Bytes in the ANSI code page.
-#include "CodePage.h"
+#include "base/CodePage.h"
 
 #include <string>
 #include <string_view>

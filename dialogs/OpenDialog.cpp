@@ -1,6 +1,6 @@
-#include "OpenDialog.h"
+#include "dialogs/OpenDialog.h"
 
-#include "SystemVersion.h"
+#include "dialogs/SystemVersion.h"
 
 #include <stdexcept>
 

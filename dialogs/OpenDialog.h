@@ -1,9 +1,9 @@
 #pragma once
 // The file open/save dialog component: properties, the run step that turns
 // them into the system dialog's request, and the notifications of a run.
-#include "CodePage.h"
-#include "CommonDialog.h"
-#include "OpenOptions.h"
+#include "base/CodePage.h"
+#include "dialogs/CommonDialog.h"
+#include "dialogs/OpenOptions.h"
 
 #include <memory>
 #include <string>

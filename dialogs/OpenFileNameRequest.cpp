@@ -1,4 +1,4 @@
-#include "OpenFileNameRequest.h"
+#include "dialogs/OpenFileNameRequest.h"
 
 #include <algorithm>
 #include <cstring>

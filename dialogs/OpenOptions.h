@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "OpenFileNameRequest.h"
+#include "dialogs/OpenFileNameRequest.h"
 
 namespace sorvak {
 

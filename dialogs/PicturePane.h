@@ -1,7 +1,7 @@
 #pragma once
 // The controls of the picture dialogs' pane, as the dialog logic drives them.
 // Texts are UTF-8; file names are in the ANSI code page.
-#include "Geometry.h"
+#include "dialogs/Geometry.h"
 
 #include <functional>
 #include <optional>

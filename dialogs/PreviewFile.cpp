@@ -1,7 +1,7 @@
-#include "PreviewFile.h"
+#include "dialogs/PreviewFile.h"
 
-#include "FormPreview.h"
-#include "TextDlgHelpers.h"
+#include "formtext/FormPreview.h"
+#include "dialogs/TextDlgHelpers.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // What the text preview shows of a file: its first bytes read without ever
 // blocking (ReadFileHead), form description files as their text form, line
 // breaks as CR LF.
-#include "CodePage.h"
-#include "FileHead.h"
+#include "base/CodePage.h"
+#include "base/FileHead.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "SavePictureDialog.h"
+#include "dialogs/SavePictureDialog.h"
 
-#include "CodePage.h"
+#include "base/CodePage.h"
 
 #include <algorithm>
 #include <cctype>

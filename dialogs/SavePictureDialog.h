@@ -1,8 +1,8 @@
 #pragma once
 // The picture dialogs: the file dialog with a column at the right of the
 // standard controls for the picture pane.
-#include "OpenDialog.h"
-#include "PicturePane.h"
+#include "dialogs/OpenDialog.h"
+#include "dialogs/PicturePane.h"
 
 #include <memory>
 #include <optional>

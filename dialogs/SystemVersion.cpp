@@ -1,4 +1,4 @@
-#include "SystemVersion.h"
+#include "dialogs/SystemVersion.h"
 
 namespace sorvak {
 

@@ -1,4 +1,4 @@
-#include "TextDlgHelpers.h"
+#include "dialogs/TextDlgHelpers.h"
 
 #include <sys/stat.h>
 

@@ -2,9 +2,9 @@
 // Small rules shared by the text dialogs: file names (FilterExtension for
 // filter strings), and the extended dialog calls that carry the places-bar
 // wish.
-#include "CodePage.h"
-#include "FileDialogService.h"
-#include "FilterExtension.h"
+#include "base/CodePage.h"
+#include "dialogs/FileDialogService.h"
+#include "dialogs/FilterExtension.h"
 
 #include <string>
 #include <string_view>

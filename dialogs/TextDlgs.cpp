@@ -1,9 +1,9 @@
-#include "TextDlgs.h"
+#include "dialogs/TextDlgs.h"
 
-#include "FormPreview.h"
-#include "PreviewFile.h"
-#include "SystemVersion.h"
-#include "TextDlgHelpers.h"
+#include "formtext/FormPreview.h"
+#include "dialogs/PreviewFile.h"
+#include "dialogs/SystemVersion.h"
+#include "dialogs/TextDlgHelpers.h"
 
 #include <stdexcept>
 

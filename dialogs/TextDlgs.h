@@ -2,8 +2,8 @@
 // The program's text file dialogs: the dialog that keeps the typed name's
 // extension in step with the chosen filter, and the open and save dialogs
 // with a preview strip below the standard controls.
-#include "OpenDialog.h"
-#include "TextPreviewPane.h"
+#include "dialogs/OpenDialog.h"
+#include "dialogs/TextPreviewPane.h"
 
 #include <memory>
 

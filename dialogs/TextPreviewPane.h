@@ -3,7 +3,7 @@
 // them: a borderless panel made with the pane, and on it a check box and a
 // read-only multi-line preview control. Bounds are in pixels, the panel's in
 // the dialog window's client coordinates, the others in the panel's.
-#include "Geometry.h"
+#include "dialogs/Geometry.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "FormFloat.h"
+#include "formtext/FormFloat.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "FormPreview.h"
+#include "formtext/FormPreview.h"
 
-#include "Bytes.h"
+#include "base/Bytes.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "FormText.h"
+#include "formtext/FormText.h"
 
 namespace sorvak {
 

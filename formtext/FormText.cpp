@@ -1,12 +1,12 @@
-#include "FormText.h"
+#include "formtext/FormText.h"
 
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 
-#include "FormFloat.h"
-#include "FormTextWriter.h"
-#include "Utf.h"
+#include "formtext/FormFloat.h"
+#include "formtext/FormTextWriter.h"
+#include "base/Utf.h"
 
 namespace sorvak {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Exception.h"
+#include "base/Exception.h"
 
 namespace sorvak {
 

@@ -1,8 +1,8 @@
-#include "FormTextWriter.h"
+#include "formtext/FormTextWriter.h"
 
 #include <array>
 
-#include "CodePage.h"
+#include "base/CodePage.h"
 
 namespace sorvak::formtext {
 

@@ -1,4 +1,4 @@
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <new>
 
-#include "Exception.h"
+#include "base/Exception.h"
 
 namespace sorvak {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "ClipboardFormats.h"
-#include "Graphic.h"
+#include "base/ClipboardFormats.h"
+#include "imaging/Graphic.h"
 
 namespace sorvak {
 

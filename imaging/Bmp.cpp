@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Bytes.h"
-#include "Exception.h"
+#include "imaging/Bitmap.h"
+#include "base/Bytes.h"
+#include "base/Exception.h"
 
 namespace sorvak {
 

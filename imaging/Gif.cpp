@@ -1,8 +1,8 @@
-#include "Gif.h"
+#include "imaging/Gif.h"
 
-#include "Bitmap.h"
-#include "Exception.h"
-#include "GifLzw.h"
+#include "imaging/Bitmap.h"
+#include "base/Exception.h"
+#include "imaging/GifLzw.h"
 
 #include <algorithm>
 #include <new>

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "GifReduce.h"
-#include "Graphic.h"
+#include "imaging/GifReduce.h"
+#include "imaging/Graphic.h"
 
 namespace sorvak {
 

@@ -1,6 +1,6 @@
-#include "GifLzw.h"
+#include "imaging/GifLzw.h"
 
-#include "Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <cstring>

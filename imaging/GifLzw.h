@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "Stream.h"
+#include "imaging/Stream.h"
 
 namespace sorvak {
 

@@ -1,6 +1,6 @@
-#include "GifReduce.h"
+#include "imaging/GifReduce.h"
 
-#include "Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <cstdlib>

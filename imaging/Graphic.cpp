@@ -1,4 +1,4 @@
-#include "Graphic.h"
+#include "imaging/Graphic.h"
 
 namespace sorvak {
 

@@ -4,7 +4,7 @@
 // write it to a file.
 #include <string>
 
-#include "Stream.h"
+#include "imaging/Stream.h"
 
 namespace sorvak {
 

@@ -1,4 +1,4 @@
-#include "Jpeg.h"
+#include "imaging/Jpeg.h"
 
 #include <chrono>
 #include <csetjmp>

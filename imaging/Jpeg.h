@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Exception.h"
-#include "Graphic.h"
+#include "imaging/Bitmap.h"
+#include "base/Exception.h"
+#include "imaging/Graphic.h"
 
 namespace sorvak {
 

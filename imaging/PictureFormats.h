@@ -2,7 +2,7 @@
 // The picture formats the program saves, in the order of the picture
 // dialog's filters: one table for the filter text, the default extension and
 // the writer of each filter index.
-#include "Graphic.h"
+#include "imaging/Graphic.h"
 
 #include <array>
 #include <cstdint>

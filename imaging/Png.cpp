@@ -1,11 +1,11 @@
-#include "Png.h"
+#include "imaging/Png.h"
 
 #include <algorithm>
 #include <cstring>
 #include <zlib.h>
 
-#include "Bytes.h"
-#include "Exception.h"
+#include "base/Bytes.h"
+#include "base/Exception.h"
 
 namespace sorvak {
 

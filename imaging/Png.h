@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Graphic.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Graphic.h"
 
 namespace sorvak {
 

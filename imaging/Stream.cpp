@@ -1,8 +1,8 @@
-#include "Stream.h"
+#include "imaging/Stream.h"
 
 #include <string_view>
 
-#include "Exception.h"
+#include "base/Exception.h"
 
 namespace sorvak {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "OutputFile.h"
+#include "base/OutputFile.h"
 
 namespace sorvak {
 

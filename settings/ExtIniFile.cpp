@@ -1,8 +1,8 @@
-#include "ExtIniFile.h"
+#include "settings/ExtIniFile.h"
 
-#include "CodePage.h"
-#include "FileDescriptor.h"
-#include "FileHead.h"
+#include "base/CodePage.h"
+#include "base/FileDescriptor.h"
+#include "base/FileHead.h"
 
 #include <cerrno>
 #include <chrono>

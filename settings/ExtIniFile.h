@@ -3,8 +3,8 @@
 // written whole at chosen moments (by default once, when the store ends).
 // It reports no failure: a missing or unreadable file gives defaults, a
 // failed write is ignored.
-#include "LineList.h"
-#include "Paths.h"
+#include "base/LineList.h"
+#include "base/Paths.h"
 
 #include <cstdint>
 #include <functional>

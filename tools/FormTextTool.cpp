@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "FormPreview.h"
+#include "formtext/FormPreview.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "AnsiPlainText.h"
+#include "widgets/AnsiPlainText.h"
 
-#include "QtAnsi.h"
+#include "platform/qt/QtAnsi.h"
 
 #include <QStringList>
 

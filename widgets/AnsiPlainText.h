@@ -4,7 +4,7 @@
 // page 932 character with two Unicode twins, bytes the code page leaves
 // undefined), so lines the user did not change come back as the bytes they
 // were.
-#include "CodePage.h"
+#include "base/CodePage.h"
 
 #include <QHash>
 #include <QString>

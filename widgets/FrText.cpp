@@ -1,10 +1,10 @@
-#include "FrText.h"
+#include "widgets/FrText.h"
 
-#include "Clipboard.h"
-#include "CodePage.h"
-#include "ExtIniFile.h"
-#include "OutputFile.h"
-#include "Paths.h"
+#include "clipboard/Clipboard.h"
+#include "base/CodePage.h"
+#include "settings/ExtIniFile.h"
+#include "base/OutputFile.h"
+#include "base/Paths.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

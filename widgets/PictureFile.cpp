@@ -1,6 +1,6 @@
-#include "PictureFile.h"
+#include "widgets/PictureFile.h"
 
-#include "FileHead.h"
+#include "base/FileHead.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures of files for the picture pane: read without waiting, decoded from
 // memory in the format the file's extension names.
-#include "PicturePane.h"
+#include "dialogs/PicturePane.h"
 
 #include <QByteArray>
 #include <QImage>

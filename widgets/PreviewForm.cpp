@@ -1,7 +1,7 @@
-#include "PreviewForm.h"
+#include "widgets/PreviewForm.h"
 
-#include "QtPicturePane.h"
-#include "SavePictureDialog.h"
+#include "widgets/QtPicturePane.h"
+#include "dialogs/SavePictureDialog.h"
 
 #include <QGuiApplication>
 #include <QScreen>

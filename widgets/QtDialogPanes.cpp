@@ -1,7 +1,7 @@
-#include "QtDialogPanes.h"
+#include "widgets/QtDialogPanes.h"
 
-#include "QtPicturePane.h"
-#include "QtTextPreviewPane.h"
+#include "widgets/QtPicturePane.h"
+#include "widgets/QtTextPreviewPane.h"
 
 namespace sorvak::widgets {
 

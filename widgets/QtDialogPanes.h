@@ -1,7 +1,7 @@
 #pragma once
 // The program's own Qt windows and panes: the panes that the dialog classes
 // put into the system file dialog, and the windows the driver opens.
-#include "DialogPanes.h"
+#include "dialogs/DialogPanes.h"
 
 #include <QRect>
 

@@ -1,8 +1,8 @@
-#include "QtPicturePane.h"
+#include "widgets/QtPicturePane.h"
 
-#include "Glyphs.h"
-#include "PictureFile.h"
-#include "PreviewForm.h"
+#include "resources/Glyphs.h"
+#include "widgets/PictureFile.h"
+#include "widgets/PreviewForm.h"
 
 #include <QBitmap>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 // The picture dialogs' pane in Qt: PicturePanel with PictureLabel,
 // PreviewButton and PaintPanel, which holds PaintBox.
-#include "PicturePane.h"
+#include "dialogs/PicturePane.h"
 
 #include <QFrame>
 #include <QImage>

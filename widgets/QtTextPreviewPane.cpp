@@ -1,7 +1,7 @@
-#include "QtTextPreviewPane.h"
+#include "widgets/QtTextPreviewPane.h"
 
-#include "MessageBoxes.h"
-#include "QtAnsi.h"
+#include "platform/qt/MessageBoxes.h"
+#include "platform/qt/QtAnsi.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>

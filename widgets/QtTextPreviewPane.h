@@ -1,7 +1,7 @@
 #pragma once
 // The text dialogs' preview strip in Qt: a borderless panel holding the
 // check box and a read-only, monospaced preview.
-#include "TextPreviewPane.h"
+#include "dialogs/TextPreviewPane.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "WriteProgressWindow.h"
+#include "widgets/WriteProgressWindow.h"
 
 #include <QApplication>
 #include <QLabel>

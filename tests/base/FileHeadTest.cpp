@@ -1,6 +1,6 @@
-#include "FileHead.h"
+#include "base/FileHead.h"
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "LineList.h"
-#include "FileErrors.h"
-#include "TestFiles.h"
+#include "base/LineList.h"
+#include "base/FileErrors.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

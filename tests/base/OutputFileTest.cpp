@@ -1,5 +1,5 @@
-#include "OutputFile.h"
-#include "TestFiles.h"
+#include "base/OutputFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Doubles of the system dialog for the dialog logic's tests.
-#include "FileDialogService.h"
+#include "dialogs/FileDialogService.h"
 
 #include <functional>
 #include <string>

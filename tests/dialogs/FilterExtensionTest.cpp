@@ -1,4 +1,4 @@
-#include "FilterExtension.h"
+#include "dialogs/FilterExtension.h"
 
 #include <gtest/gtest.h>
 

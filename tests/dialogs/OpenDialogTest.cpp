@@ -1,8 +1,8 @@
-#include "OpenDialog.h"
-#include "DialogFakes.h"
-#include "SavePictureDialog.h"
-#include "SystemVersion.h"
-#include "TextDlgs.h"
+#include "dialogs/OpenDialog.h"
+#include "tests/dialogs/DialogFakes.h"
+#include "dialogs/SavePictureDialog.h"
+#include "dialogs/SystemVersion.h"
+#include "dialogs/TextDlgs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // What the text preview reads of a file and how it shows it.
-#include "PreviewFile.h"
-#include "FormText.h"
+#include "dialogs/PreviewFile.h"
+#include "formtext/FormText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The picture dialogs' show, selection-change, preview and close steps,
 // driven through a scripted dialog call against a pane double.
-#include "SavePictureDialog.h"
-#include "TextPreviewPane.h"
+#include "dialogs/SavePictureDialog.h"
+#include "dialogs/TextPreviewPane.h"
 
 #include <gtest/gtest.h>
 

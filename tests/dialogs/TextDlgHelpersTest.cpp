@@ -1,6 +1,6 @@
 // File-name rules of the text dialogs, in code page 932 and UTF-8.
-#include "TextDlgHelpers.h"
-#include "SystemVersion.h"
+#include "dialogs/TextDlgHelpers.h"
+#include "dialogs/SystemVersion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Clipboard text and surroundings that a careless program would mangle.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Text the program put on the clipboard is there after the program ended,
 // on a bare X server without a clipboard manager.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

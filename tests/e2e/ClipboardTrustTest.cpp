@@ -1,6 +1,6 @@
 // What the program takes from the clipboard's owner, and when: owners that
 // vanish or hang, pictures of any size, pictures that cannot be read.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Which display the program runs on: X11 whenever there is one (XWayland in
 // a Wayland session, whatever Qt is told), a clear refusal when there is none.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

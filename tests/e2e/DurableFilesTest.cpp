@@ -1,6 +1,6 @@
 // Saved files and the settings file survive full disks, odd settings files,
 // two copies running at once and a program folder nobody may write.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

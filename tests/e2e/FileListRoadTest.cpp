@@ -1,7 +1,7 @@
 // Files copied in a file manager, as a user meets them: another program owns
 // the clipboard in each file manager's form, the real program lists the
 // paths, and its buttons are pressed with the pointer.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

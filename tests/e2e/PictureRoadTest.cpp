@@ -1,6 +1,6 @@
 // The picture road: a picture on the clipboard of another program, the
 // picture dialog, and the written file read back by ImageMagick.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

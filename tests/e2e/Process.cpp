@@ -1,4 +1,4 @@
-#include "Process.h"
+#include "tests/e2e/Process.h"
 
 #include <cerrno>
 #include <csignal>

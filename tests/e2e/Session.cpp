@@ -1,4 +1,4 @@
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <chrono>
 #include <csignal>

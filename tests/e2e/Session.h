@@ -2,8 +2,8 @@
 // One end-to-end session: a private Xvfb server, a clipboard owned by another
 // process, a copy of the program in a temporary folder (so that its settings
 // file lands there), keystrokes through xdotool.
-#include "Process.h"
-#include "TestFiles.h"
+#include "tests/e2e/Process.h"
+#include "tests/support/TestFiles.h"
 
 #include <filesystem>
 #include <memory>

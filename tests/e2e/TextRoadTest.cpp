@@ -1,6 +1,6 @@
 // The text road as a user meets it: text on the clipboard of another
 // program, the real program, keystrokes into the real dialog.
-#include "Session.h"
+#include "tests/e2e/Session.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Puts its argument (or a generated text of --size N bytes) on the clipboard
 // through the program's clipboard object, then ends as the program does.
-#include "Clipboard.h"
-#include "ClipboardKeeper.h"
-#include "QtClipboard.h"
+#include "clipboard/Clipboard.h"
+#include "platform/x11/ClipboardKeeper.h"
+#include "platform/x11/QtClipboard.h"
 
 #include <QApplication>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 // of code page 932.
 #include <string>
 
-#include "CodePage.h"
-#include "FormStreamWriter.h"
+#include "base/CodePage.h"
+#include "tests/formtext/FormStreamWriter.h"
 
 namespace sorvak::test {
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FormFloat.h"
+#include "formtext/FormFloat.h"
 
 namespace sorvak::formtext {
 namespace {

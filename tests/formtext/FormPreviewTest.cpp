@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "CodePage.h"
-#include "FormFixtures.h"
-#include "FormPreview.h"
+#include "base/CodePage.h"
+#include "tests/formtext/FormFixtures.h"
+#include "formtext/FormPreview.h"
 
 namespace sorvak {
 namespace {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "FormFixtures.h"
+#include "tests/formtext/FormFixtures.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "FormStreamWriter.h"
-#include "FormText.h"
+#include "tests/formtext/FormStreamWriter.h"
+#include "formtext/FormText.h"
 
 namespace sorvak {
 namespace {

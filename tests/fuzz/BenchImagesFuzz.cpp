@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "ImageReaders.h"
+#include "bench/ImageReaders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::uint8_t> file(data, data + size);

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Bitmap.h"
-#include "Jpeg.h"
-#include "Png.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Png.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Any bytes offered by another program as a list of copied files: the
 // file-manager forms, and the DROPFILES block that the file list walks.
-#include "Bytes.h"
-#include "DropFiles.h"
-#include "FileManagerCopy.h"
+#include "base/Bytes.h"
+#include "clipboard/DropFiles.h"
+#include "clipboard/FileManagerCopy.h"
 
 #include <cstdint>
 #include <string_view>
@@ -10,8 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     for (const auto& list :
-         {sorvak::platform::ParseUriList(bytes), sorvak::platform::ParseCopiedFiles(bytes),
-          sorvak::platform::ParseNautilusText(bytes)}) {
+         {sorvak::ParseUriList(bytes), sorvak::ParseCopiedFiles(bytes),
+          sorvak::ParseNautilusText(bytes)}) {
         if (list)
             (void)sorvak::BuildDropFilesBlock(*list);
     }

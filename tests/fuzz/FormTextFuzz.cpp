@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "FormPreview.h"
+#include "formtext/FormPreview.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Any bytes as text: line splitting and joining, name=value lookups, and the
 // case rules of both code pages.
-#include "CodePage.h"
-#include "ExtIniFile.h"
-#include "LineList.h"
+#include "base/CodePage.h"
+#include "settings/ExtIniFile.h"
+#include "base/LineList.h"
 
 #include <algorithm>
 #include <cstdint>

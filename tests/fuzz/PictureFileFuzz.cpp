@@ -1,6 +1,6 @@
 // Any bytes as a file the picture pane shows, in each format an extension
 // can name: a picture within bounds or a null image, never a crash.
-#include "PictureFile.h"
+#include "widgets/PictureFile.h"
 
 #include <QCoreApplication>
 #include <QImageReader>

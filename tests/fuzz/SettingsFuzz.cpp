@@ -1,5 +1,5 @@
 // Any bytes as the settings file: load, read, write, save, load again.
-#include "ExtIniFile.h"
+#include "settings/ExtIniFile.h"
 
 #include <cstdint>
 #include <cstdlib>

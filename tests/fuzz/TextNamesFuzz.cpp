@@ -1,6 +1,6 @@
 // Any bytes as a typed file name and an extension: the name functions of the
 // text dialogs under both code pages, checked against each other.
-#include "TextDlgHelpers.h"
+#include "dialogs/TextDlgHelpers.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,12 +2,12 @@
 // independent decoder: our own BMP reading, libpng, libjpeg and giflib. The
 // first bytes choose depth, size and PNG filters; the rest are the pixels,
 // stretched with a generator seeded from the input when they run short.
-#include "Bitmap.h"
-#include "Gif.h"
-#include "GifDecode.h"
-#include "Jpeg.h"
-#include "Png.h"
-#include "Stream.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Gif.h"
+#include "tests/imaging/GifDecode.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Png.h"
+#include "imaging/Stream.h"
 
 #include <jpeglib.h>
 #include <png.h>

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-#include "ImageReaders.h"
-#include "Png.h"
-#include "WriterTestUtil.h"
+#include "bench/ImageReaders.h"
+#include "imaging/Png.h"
+#include "tests/imaging/WriterTestUtil.h"
 
 namespace sorvak::test {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "Bitmap.h"
-#include "FileErrors.h"
-#include "WriterTestUtil.h"
+#include "imaging/Bitmap.h"
+#include "base/FileErrors.h"
+#include "tests/imaging/WriterTestUtil.h"
 
 namespace sorvak::test {
 namespace {

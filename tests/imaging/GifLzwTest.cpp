@@ -1,8 +1,8 @@
-#include "GifLzw.h"
+#include "imaging/GifLzw.h"
 
-#include "Exception.h"
-#include "GifDecode.h"
-#include "Stream.h"
+#include "base/Exception.h"
+#include "tests/imaging/GifDecode.h"
+#include "imaging/Stream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "Gif.h"
+#include "imaging/Gif.h"
 
-#include "Bitmap.h"
-#include "Exception.h"
-#include "GifDecode.h"
-#include "Stream.h"
+#include "imaging/Bitmap.h"
+#include "base/Exception.h"
+#include "tests/imaging/GifDecode.h"
+#include "imaging/Stream.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 #include <jpeglib.h>
 #include <string>
 
-#include "FileErrors.h"
-#include "Jpeg.h"
-#include "WriterTestUtil.h"
+#include "base/FileErrors.h"
+#include "imaging/Jpeg.h"
+#include "tests/imaging/WriterTestUtil.h"
 
 namespace sorvak::test {
 namespace {

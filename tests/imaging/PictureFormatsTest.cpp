@@ -1,9 +1,9 @@
-#include "PictureFormats.h"
+#include "imaging/PictureFormats.h"
 
-#include "Bitmap.h"
-#include "Gif.h"
-#include "Jpeg.h"
-#include "Png.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Gif.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Png.h"
 
 #include <gtest/gtest.h>
 

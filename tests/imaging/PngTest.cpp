@@ -5,9 +5,9 @@
 #include <string>
 #include <zlib.h>
 
-#include "FileErrors.h"
-#include "Png.h"
-#include "WriterTestUtil.h"
+#include "base/FileErrors.h"
+#include "imaging/Png.h"
+#include "tests/imaging/WriterTestUtil.h"
 
 namespace sorvak::test {
 namespace {

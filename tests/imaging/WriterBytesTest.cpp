@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "Bitmap.h"
-#include "Jpeg.h"
-#include "Png.h"
-#include "WriterTestUtil.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Png.h"
+#include "tests/imaging/WriterTestUtil.h"
 
 namespace sorvak::test {
 namespace {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include "Jpeg.h"
-#include "Png.h"
-#include "WriterTestUtil.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Png.h"
+#include "tests/imaging/WriterTestUtil.h"
 
 namespace sorvak::test {
 namespace {

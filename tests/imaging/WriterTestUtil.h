@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Stream.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Stream.h"
 
 namespace sorvak::test {
 

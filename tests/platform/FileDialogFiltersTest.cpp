@@ -1,5 +1,5 @@
-#include "FileDialogFilters.h"
-#include "CodePage.h"
+#include "platform/filedialog/FileDialogFilters.h"
+#include "base/CodePage.h"
 
 #include <gtest/gtest.h>
 

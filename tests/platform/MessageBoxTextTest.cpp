@@ -1,12 +1,12 @@
 // The boxes as the user reads them, in a UTF-8 and a Shift_JIS locale: every
 // kind of message, made where the program makes it.
-#include "Bitmap.h"
-#include "Clipboard.h"
-#include "CodePage.h"
-#include "FileErrors.h"
-#include "Jpeg.h"
-#include "MemoryClipboard.h"
-#include "MessageBoxes.h"
+#include "imaging/Bitmap.h"
+#include "clipboard/Clipboard.h"
+#include "base/CodePage.h"
+#include "base/FileErrors.h"
+#include "imaging/Jpeg.h"
+#include "tests/support/MemoryClipboard.h"
+#include "platform/qt/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -83,10 +83,10 @@ TEST(MessageBoxText, EveryKindReadsRightInUtf8AndShiftJis) {
                                           ? codepage::ShiftJis
                                           : codepage::Utf8);
 
-        platform::MemoryClipboard system;
+        MemoryClipboard system;
         system.OwnerHung = true;
         TClipboard clipboard(system);
-        Shown box = ErrorBoxOf([&] { clipboard.QueryFormat(platform::CF_TEXT); });
+        Shown box = ErrorBoxOf([&] { clipboard.QueryFormat(CF_TEXT); });
         EXPECT_EQ(box.caption, "Sorvak");
         EXPECT_EQ(box.text, "クリップボードを開くことができません.");
 
@@ -100,7 +100,7 @@ TEST(MessageBoxText, EveryKindReadsRightInUtf8AndShiftJis) {
         EXPECT_EQ(box.text, "ストリームへの書き込みエラー.");
 
         box = ErrorBoxOf(
-            [] { TBitmap().LoadClipboardBitmap(platform::CF_BITMAP, nullptr, nullptr); });
+            [] { TBitmap().LoadClipboardBitmap(CF_BITMAP, nullptr, nullptr); });
         EXPECT_EQ(box.text, "未対応のクリップボード データです.");
 
         box = ErrorBoxOf([] { throw EJPEG(42); });

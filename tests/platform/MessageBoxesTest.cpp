@@ -1,4 +1,4 @@
-#include "MessageBoxes.h"
+#include "platform/qt/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The system file dialog driven in the process on the offscreen platform,
 // through the dialog classes the program uses.
-#include "SystemFileDialog.h"
-#include "CodePage.h"
-#include "Exception.h"
-#include "OffscreenQt.h"
-#include "SavePictureDialog.h"
-#include "TextDlgs.h"
+#include "platform/filedialog/SystemFileDialog.h"
+#include "base/CodePage.h"
+#include "base/Exception.h"
+#include "tests/support/OffscreenQt.h"
+#include "dialogs/SavePictureDialog.h"
+#include "dialogs/TextDlgs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "ExtIniFile.h"
-#include "TestFiles.h"
+#include "settings/ExtIniFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

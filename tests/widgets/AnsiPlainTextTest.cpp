@@ -1,6 +1,6 @@
 // Bytes shown in a Qt text box come back as they were, in UTF-8 and in code
 // page 932, where Unicode alone would change them.
-#include "AnsiPlainText.h"
+#include "widgets/AnsiPlainText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The file list window on the offscreen platform: its layout, its keys and
 // its three buttons, with a clipboard in memory and a scripted save dialog.
-#include "FrText.h"
-#include "OffscreenQt.h"
+#include "widgets/FrText.h"
+#include "tests/support/OffscreenQt.h"
 
-#include "Clipboard.h"
-#include "ExtIniFile.h"
-#include "MemoryClipboard.h"
-#include "TestFiles.h"
+#include "clipboard/Clipboard.h"
+#include "settings/ExtIniFile.h"
+#include "tests/support/MemoryClipboard.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -79,7 +79,7 @@ protected:
 
     test::TempDir dir_{"sorvak-textform"};
     const fs::path root_ = dir_.Path();
-    platform::MemoryClipboard clipboard_;
+    MemoryClipboard clipboard_;
     TClipboard clipboardObject_{clipboard_};
     ScriptedDialogs dialogs_;
     std::unique_ptr<TExtIniFile> settings_;
@@ -154,20 +154,20 @@ TEST_F(TextFormTest, TabMovesTheFocusAndEscapeOrEnterCloseNothing) {
 }
 
 TEST_F(TextFormTest, CopyPutsTheTextOnTheClipboardInPlaceOfTheFileList) {
-    clipboard_.SetData(platform::CF_HDROP, std::string(24, '\0'));
+    clipboard_.SetData(CF_HDROP, std::string(24, '\0'));
     form_->Button3->click();
-    EXPECT_EQ(clipboardObject_.ReadDataBlock(platform::CF_TEXT),
+    EXPECT_EQ(clipboardObject_.ReadDataBlock(CF_TEXT),
               std::string("/home/u/a b.txt\r\n/home/u/写真\r\n") + '\0');
-    EXPECT_FALSE(clipboard_.IsFormatAvailable(platform::CF_HDROP));
+    EXPECT_FALSE(clipboard_.IsFormatAvailable(CF_HDROP));
 
     Edit(QStringLiteral("/edited"));
     form_->Button3->click();
-    EXPECT_EQ(clipboardObject_.ReadDataBlock(platform::CF_TEXT),
+    EXPECT_EQ(clipboardObject_.ReadDataBlock(CF_TEXT),
               std::string("/home/u/a b.txt\r\n/home/u/写真\r\n/edited") + '\0');
 
     form_->SetMemoText("");
     form_->Button3->click();
-    EXPECT_EQ(clipboardObject_.ReadDataBlock(platform::CF_TEXT), std::string(1, '\0'));
+    EXPECT_EQ(clipboardObject_.ReadDataBlock(CF_TEXT), std::string(1, '\0'));
     EXPECT_TRUE(form_->isVisible());
     EXPECT_TRUE(errors_.empty());
 }

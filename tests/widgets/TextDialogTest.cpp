@@ -1,13 +1,13 @@
 // The text save dialog with its preview strip, in the real system dialog on
 // the offscreen platform.
-#include "CodePage.h"
-#include "FormFixtures.h"
-#include "FormPreview.h"
-#include "OffscreenQt.h"
-#include "QtDialogPanes.h"
-#include "QtTextPreviewPane.h"
-#include "SystemFileDialog.h"
-#include "TextDlgs.h"
+#include "base/CodePage.h"
+#include "tests/formtext/FormFixtures.h"
+#include "formtext/FormPreview.h"
+#include "tests/support/OffscreenQt.h"
+#include "widgets/QtDialogPanes.h"
+#include "widgets/QtTextPreviewPane.h"
+#include "platform/filedialog/SystemFileDialog.h"
+#include "dialogs/TextDlgs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

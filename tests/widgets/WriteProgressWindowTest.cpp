@@ -1,6 +1,6 @@
 // The progress window of long picture writes, on a clock of the test's own.
 // Runs in the picture pane test's application.
-#include "WriteProgressWindow.h"
+#include "widgets/WriteProgressWindow.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,0 +1,50 @@
+#pragma once
+// The system clipboard as the clipboard object uses it: the primitive
+// operations of a Windows-style clipboard, whatever serves them.
+#include "imaging/Bitmap.h"
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace sorvak {
+
+
+// Raised by the reading operations when the clipboard's owner did not hand
+// over its content in time: the clipboard cannot be opened.
+class ClipboardUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class ClipboardBackend {
+public:
+    virtual ~ClipboardBackend() = default;
+
+    // Whether the format can be had now; does not need the clipboard open.
+    virtual bool IsFormatAvailable(unsigned format) = 0;
+    // False when another program holds the clipboard.
+    virtual bool Open() = 0;
+    virtual void Close() = 0;
+    // A format's data block: CF_TEXT is the text with its NUL, CF_HDROP a
+    // DROPFILES block. Nothing when the format is absent.
+    virtual std::optional<std::string> GetData(unsigned format) = 0;
+    // The picture behind CF_BITMAP and the palette behind CF_PALETTE.
+    virtual std::optional<DeviceBitmap> GetBitmap() = 0;
+    virtual std::optional<DevicePalette> GetPalette() = 0;
+    // The width and height of the picture behind CF_BITMAP. A backend that
+    // holds the picture in another form answers without converting it.
+    virtual std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() {
+        const std::optional<DeviceBitmap> bitmap = GetBitmap();
+        if (!bitmap)
+            return std::nullopt;
+        return std::pair(bitmap->Width, bitmap->Height < 0 ? -bitmap->Height : bitmap->Height);
+    }
+    // Empty and SetData need the clipboard open.
+    virtual void Empty() = 0;
+    virtual void SetData(unsigned format, std::string block) = 0;
+};
+
+} // namespace sorvak

@@ -1,0 +1,194 @@
+#include "driver/ModMain.h"
+
+#include "imaging/Bitmap.h"
+#include "clipboard/DropFiles.h"
+#include "imaging/Gif.h"
+#include "imaging/Jpeg.h"
+#include "base/Paths.h"
+#include "imaging/PictureFormats.h"
+#include "imaging/Png.h"
+
+#include <cctype>
+#include <future>
+
+namespace sorvak {
+
+TDataModule1* DataModule1 = nullptr;
+
+namespace {
+
+constexpr const char* PictureSection = "PictureDialog";
+constexpr const char* TextSection = "TextSaveDialog";
+
+} // namespace
+
+std::string DefaultPictureName(std::int32_t width, std::int32_t height, int codePage) {
+    return codepage::FromUtf8("Image\xEF\xBC\x88" + std::to_string(width) + "\xC3\x97" +
+                                  std::to_string(height) + "\xEF\xBC\x89",
+                              codePage);
+}
+
+std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex) {
+    return PictureFormatOf(filterIndex).CreateWriter();
+}
+
+std::string PictureFormatName(std::uint8_t filterIndex) {
+    std::string name(PictureFormatOf(filterIndex).DefaultExt);
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+void FollowWriteProgress(TGraphic& writer, WriteProgress& progress) {
+    auto report = [&progress](TProgressStage, int percent) { progress.Report(percent); };
+    if (auto* png = dynamic_cast<TPNGObject*>(&writer)) {
+        png->OnProgress = report;
+    } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(&writer)) {
+        jpeg->OnProgress = report;
+    } else if (auto* gif = dynamic_cast<TGIFImage*>(&writer)) {
+        // The colour reduction, then the file: half of the scale each.
+        gif->OnProgress = [&progress](TProgressStage, int percent, const std::string& message) {
+            progress.Report(message == "Saving..." ? 50 + percent / 2 : percent / 2);
+        };
+    }
+}
+
+TDataModule1::TDataModule1(DriverServices services) : services_(std::move(services)) {
+    DataModule1 = this;
+    ExtIniFile1 = std::make_unique<TExtIniFile>(services_.ProgramPath);
+
+    SavePictureDialog1 = std::make_unique<TSavePictureDialog>(services_.Dialogs);
+    SavePictureDialog1->Filter = codepage::FromUtf8(PictureFilterText());
+    SavePictureDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
+                                   TOpenOption::ofEnableSizing};
+    SavePictureDialog1->Title = codepage::FromUtf8("クリップボード画像に名前を付けて保存");
+
+    TextSaveDialog1 = std::make_unique<TTextSaveDialog>(services_.Dialogs);
+    TextSaveDialog1->DefaultExt = "txt";
+    TextSaveDialog1->SetFileName("ClipboardText.txt");
+    TextSaveDialog1->Filter =
+        codepage::FromUtf8("テキストファイル(*.txt)|*.txt|すべてのファイル|*.*");
+    TextSaveDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofEnableSizing};
+    TextSaveDialog1->Title = codepage::FromUtf8("クリップボードテキストに名前を付けて保存");
+    TextSaveDialog1->ShowPlacesBar = true;
+    TextSaveDialog1->Preview = true;
+
+    try {
+        DataModuleCreate();
+    } catch (const std::exception& failure) {
+        if (services_.ShowError)
+            services_.ShowError(failure);
+    }
+}
+
+TDataModule1::~TDataModule1() {
+    TextSaveDialog1.reset();
+    SavePictureDialog1.reset();
+    ExtIniFile1.reset();
+    if (DataModule1 == this)
+        DataModule1 = nullptr;
+}
+
+std::string TDataModule1::ProgramFolder() const {
+    return FolderOf(services_.ProgramPath);
+}
+
+void TDataModule1::DataModuleCreate() {
+    TClipboard& clipboard = *services_.Clipboard;
+    if (clipboard.QueryFormat(CF_BITMAP))
+        PictureBranch();
+    else if (clipboard.QueryFormat(CF_TEXT))
+        TextBranch();
+    else if (clipboard.QueryFormat(CF_HDROP))
+        FileListBranch();
+    else if (services_.ShowInformation)
+        services_.ShowInformation("情報", "クリップボードが空か未サポートのフォーマットです。");
+    quitPosted_ = true;
+}
+
+void TDataModule1::SetPictureDefaultExt(std::uint8_t index) {
+    SavePictureDialog1->DefaultExt = std::string(PictureFormatOf(index).DefaultExt);
+}
+
+void TDataModule1::PictureBranch() {
+    // The name needs only the size: the picture's device copy is made once
+    // the user has chosen, so that the dialog shows without waiting for it.
+    const auto [width, height] = services_.Clipboard->BitmapSize();
+    const auto index =
+        static_cast<std::uint8_t>(ExtIniFile1->ReadInt(PictureSection, "SavePicMode", 1) & 0xFF);
+    SavePictureDialog1->SetFilterIndex(index);
+    SavePictureDialog1->InitialDir =
+        ExtIniFile1->ReadStr(PictureSection, "InitialDir", ProgramFolder());
+    SetPictureDefaultExt(index);
+    SavePictureDialog1->SetFileName(DefaultPictureName(width, height));
+    // The device copy of a large picture takes tens of milliseconds: it is
+    // made while the user chooses, so that Save starts the write at once.
+    // Nothing touches the clipboard while the dialog is open; a failure is
+    // reported after Save, as if the copy were made then.
+    TBitmap bitmap;
+    std::future<void> filled =
+        std::async(std::launch::async, [&] { services_.Clipboard->FillBitmap(bitmap); });
+    if (!SavePictureDialog1->Execute()) {
+        filled.wait();
+        return;
+    }
+    filled.get();
+    const int chosen = SavePictureDialog1->FilterIndex();
+    const std::string fileName = SavePictureDialog1->FileName();
+    const auto format = static_cast<std::uint8_t>(chosen);
+    std::unique_ptr<WriteProgress> progress;
+    if (services_.StartWriteProgress)
+        progress = services_.StartWriteProgress(PictureFormatName(format));
+    std::unique_ptr<TGraphic> writer = CreatePictureWriter(format);
+    if (progress)
+        FollowWriteProgress(*writer, *progress);
+    writer->AssignFrom(bitmap);
+    writer->WriteToFile(fileName);
+    progress.reset();
+    ExtIniFile1->WriteInt(PictureSection, "SavePicMode", chosen);
+    ExtIniFile1->WriteStr(PictureSection, "InitialDir", FolderOf(fileName));
+}
+
+void TDataModule1::TextBranch() {
+    TextSaveDialog1->InitialDir = ExtIniFile1->ReadStr(TextSection, "InitialDir", ProgramFolder());
+    if (!TextSaveDialog1->Execute())
+        return;
+    LineList lines;
+    lines.SplitText(services_.Clipboard->ReadText());
+    const std::string fileName = TextSaveDialog1->FileName();
+    lines.WriteFile(fileName);
+    ExtIniFile1->WriteStr(TextSection, "InitialDir", FolderOf(fileName));
+}
+
+void TDataModule1::GetClipboardFileList(LineList& list) {
+    TClipboard& clipboard = *services_.Clipboard;
+    if (!clipboard.QueryFormat(CF_HDROP))
+        return;
+    std::optional<std::string> block;
+    {
+        ClipboardOpen open(clipboard);
+        block = clipboard.ReadDataBlock(CF_HDROP);
+    }
+    if (block)
+        ReadFileNames(*block, list);
+}
+
+void TDataModule1::FileListBranch() {
+    LineList paths;
+    GetClipboardFileList(paths);
+    if (!services_.CreateFileListWindow)
+        return;
+    // Freed on every path, also when filling or showing it fails.
+    const std::unique_ptr<FileListWindow> window = services_.CreateFileListWindow(*this);
+    TTextSaveDialog& dialog = window->SaveDialog();
+    dialog.InitialDir =
+        ExtIniFile1->ReadStr(FileListSettingsSection, "InitialDir", ProgramFolder());
+    dialog.Filter = TextSaveDialog1->Filter;
+    dialog.SetFileName("CopyFiles.txt");
+    dialog.DefaultExt = "txt";
+    dialog.Title = codepage::FromUtf8("コピーされたファイルリストに名前を付けて保存");
+    window->SetMemoText(paths.JoinText());
+    window->ShowModal();
+}
+
+} // namespace sorvak

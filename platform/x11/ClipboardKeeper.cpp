@@ -1,0 +1,251 @@
+#include "platform/x11/ClipboardKeeper.h"
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/close_range.h>
+#include <map>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace sorvak::platform {
+
+namespace {
+
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
+    if (reply == nullptr)
+        return XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+
+xcb_window_t SelectionOwner(xcb_connection_t* connection, xcb_atom_t selection) {
+    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, selection), nullptr);
+    if (reply == nullptr)
+        return XCB_NONE;
+    const xcb_window_t owner = reply->owner;
+    std::free(reply);
+    return owner;
+}
+
+struct Atoms {
+    xcb_atom_t clipboard, targets, utf8, text, plainUtf8, plain, timestamp, incr, multiple;
+};
+
+Atoms InternAtoms(xcb_connection_t* c) {
+    return {Atom(c, "CLIPBOARD"),
+            Atom(c, "TARGETS"),
+            Atom(c, "UTF8_STRING"),
+            Atom(c, "TEXT"),
+            Atom(c, "text/plain;charset=utf-8"),
+            Atom(c, "text/plain"),
+            Atom(c, "TIMESTAMP"),
+            Atom(c, "INCR"),
+            Atom(c, "MULTIPLE")};
+}
+
+// A transfer in pieces (the INCR protocol of the ICCCM) to one requestor.
+struct IncrTransfer {
+    xcb_atom_t property;
+    xcb_atom_t type;
+    std::size_t offset;
+};
+
+class Keeper {
+public:
+    Keeper(xcb_connection_t* connection, const Atoms& atoms, const std::string& text)
+        : c_(connection), atoms_(atoms), text_(text) {
+        const std::uint32_t maxRequest = xcb_get_maximum_request_length(c_) * 4;
+        chunk_ = std::max<std::size_t>(4096, std::min<std::size_t>(maxRequest / 2, 1u << 18));
+    }
+
+    // Serves until another program takes the selection or the server goes.
+    void Serve() {
+        while (xcb_generic_event_t* event = xcb_wait_for_event(c_)) {
+            const std::uint8_t type = event->response_type & 0x7F;
+            bool done = false;
+            if (type == XCB_SELECTION_CLEAR)
+                done = true;
+            else if (type == XCB_SELECTION_REQUEST)
+                Answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+            else if (type == XCB_PROPERTY_NOTIFY)
+                Continue(*reinterpret_cast<xcb_property_notify_event_t*>(event));
+            std::free(event);
+            xcb_flush(c_);
+            if (done)
+                break;
+        }
+    }
+
+private:
+    void Notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = property;
+        xcb_send_event(c_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&notify));
+    }
+
+    bool IsTextTarget(xcb_atom_t target) const {
+        return target == atoms_.utf8 || target == atoms_.plainUtf8 || target == atoms_.text ||
+               target == atoms_.plain || target == XCB_ATOM_STRING;
+    }
+
+    void Answer(const xcb_selection_request_event_t& request) {
+        const xcb_atom_t property =
+            request.property == XCB_NONE ? request.target : request.property;
+        if (request.target == atoms_.targets) {
+            const xcb_atom_t targets[] = {atoms_.targets,   atoms_.timestamp, atoms_.utf8,
+                                          atoms_.plainUtf8, atoms_.text,      atoms_.plain,
+                                          XCB_ATOM_STRING};
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                XCB_ATOM_ATOM, 32, std::size(targets), targets);
+            Notify(request, property);
+        } else if (request.target == atoms_.timestamp) {
+            const std::uint32_t time = XCB_CURRENT_TIME;
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                XCB_ATOM_INTEGER, 32, 1, &time);
+            Notify(request, property);
+        } else if (IsTextTarget(request.target)) {
+            const xcb_atom_t type = request.target == atoms_.text ? atoms_.utf8 : request.target;
+            if (text_.size() <= chunk_) {
+                xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8,
+                                    static_cast<std::uint32_t>(text_.size()), text_.data());
+            } else {
+                const std::uint32_t size = static_cast<std::uint32_t>(text_.size());
+                const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+                xcb_change_window_attributes(c_, request.requestor, XCB_CW_EVENT_MASK, &mask);
+                xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                    atoms_.incr, 32, 1, &size);
+                transfers_[request.requestor] = IncrTransfer{property, type, 0};
+            }
+            Notify(request, property);
+        } else {
+            Notify(request, XCB_NONE);
+        }
+    }
+
+    void Continue(const xcb_property_notify_event_t& event) {
+        auto found = transfers_.find(event.window);
+        if (found == transfers_.end() || event.state != XCB_PROPERTY_DELETE ||
+            event.atom != found->second.property)
+            return;
+        IncrTransfer& transfer = found->second;
+        const std::size_t length = std::min(chunk_, text_.size() - transfer.offset);
+        // The last piece is empty: it tells the requestor the transfer ended.
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, event.window, transfer.property,
+                            transfer.type, 8, static_cast<std::uint32_t>(length),
+                            text_.data() + transfer.offset);
+        if (length == 0) {
+            const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+            xcb_change_window_attributes(c_, event.window, XCB_CW_EVENT_MASK, &none);
+            transfers_.erase(found);
+        } else {
+            transfer.offset += length;
+        }
+    }
+
+    xcb_connection_t* c_;
+    Atoms atoms_;
+    const std::string& text_;
+    std::size_t chunk_;
+    std::map<xcb_window_t, IncrTransfer> transfers_;
+};
+
+// Runs in the detached child: takes the selection, reports through the pipe
+// and serves. Never returns.
+[[noreturn]] void RunKeeper(const std::string& text, int readyPipe) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection))
+        _exit(1);
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber; ++i)
+        xcb_screen_next(&screens);
+    const xcb_window_t window = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screens.data->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const Atoms atoms = InternAtoms(connection);
+    xcb_set_selection_owner(connection, window, atoms.clipboard, XCB_CURRENT_TIME);
+    const bool owner = SelectionOwner(connection, atoms.clipboard) == window;
+    const char ready = owner ? '1' : '0';
+    (void)!write(readyPipe, &ready, 1);
+    close(readyPipe);
+    if (owner) {
+        Keeper keeper(connection, atoms, text);
+        keeper.Serve();
+    }
+    xcb_disconnect(connection);
+    _exit(0);
+}
+
+bool ClipboardManagerRuns() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    bool runs = false;
+    if (!xcb_connection_has_error(connection))
+        runs = SelectionOwner(connection, Atom(connection, "CLIPBOARD_MANAGER")) != XCB_NONE;
+    xcb_disconnect(connection);
+    return runs;
+}
+
+} // namespace
+
+bool KeepClipboardTextAfterExit(const std::string& utf8Text) {
+    if (std::getenv("DISPLAY") == nullptr || ClipboardManagerRuns())
+        return false;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return false;
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return false;
+    }
+    if (child == 0) {
+        close(fds[0]);
+        // A second fork detaches the keeper from our parent's process group
+        // and leaves no zombie; its output must not hold a caller's pipe.
+        if (fork() != 0)
+            _exit(0);
+        setsid();
+        signal(SIGHUP, SIG_IGN);
+        const int null = open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            dup2(null, 0);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        // Inherited descriptors (the parent's X connection above all) would
+        // keep the parent's resources alive in the server.
+        dup2(fds[1], 3);
+        close_range(4, ~0U, 0);
+        RunKeeper(utf8Text, 3);
+    }
+    close(fds[1]);
+    waitpid(child, nullptr, 0);
+    char ready = '0';
+    pollfd wait{fds[0], POLLIN, 0};
+    if (poll(&wait, 1, 3000) > 0)
+        (void)!read(fds[0], &ready, 1);
+    close(fds[0]);
+    return ready == '1';
+}
+
+} // namespace sorvak::platform

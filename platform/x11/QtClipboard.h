@@ -1,0 +1,54 @@
+#pragma once
+// The X11 CLIPBOARD selection as a Windows-style clipboard. Everything the
+// program may use is taken from the owner once, at the first question, with
+// bounded waits, and served from that copy: the owner may change, hang or
+// vanish while a dialog is open. Writing goes through Qt's clipboard.
+#include "clipboard/ClipboardBackend.h"
+
+#include <QImage>
+
+#include <memory>
+#include <vector>
+
+namespace sorvak::platform {
+
+class QtClipboard : public ClipboardBackend {
+public:
+    QtClipboard();
+    ~QtClipboard() override;
+
+    bool IsFormatAvailable(unsigned format) override;
+    bool Open() override;
+    void Close() override;
+    std::optional<std::string> GetData(unsigned format) override;
+    std::optional<DeviceBitmap> GetBitmap() override;
+    std::optional<DevicePalette> GetPalette() override;
+    std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() override;
+    void Empty() override;
+    void SetData(unsigned format, std::string block) override;
+
+    // True once this program put text on the clipboard.
+    bool WroteText() const { return wroteText_; }
+    // The UTF-8 text this program last put on the clipboard.
+    const std::string& WrittenText() const { return writtenText_; }
+
+    // What the owner handed over.
+    struct Snapshot {
+        enum class Picture { None, Decoded, TooLarge };
+        Picture Kind = Picture::None;
+        QImage Image;
+        std::optional<std::string> Utf8Text;
+        std::optional<std::vector<std::string>> FileList;
+    };
+
+private:
+    // Takes the snapshot at the first call; throws ClipboardUnavailable when
+    // the owner did not answer in time.
+    const Snapshot& Content();
+
+    std::optional<Snapshot> snapshot_;
+    bool wroteText_ = false;
+    std::string writtenText_;
+};
+
+} // namespace sorvak::platform

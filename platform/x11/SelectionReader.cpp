@@ -1,0 +1,181 @@
+#include "platform/x11/SelectionReader.h"
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <poll.h>
+
+namespace sorvak::platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+
+} // namespace
+
+SelectionReader::SelectionReader(Limits limits)
+    : limits_(limits), end_(Clock::now() + limits.Total) {
+    int screenNumber = 0;
+    connection_ = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection_))
+        throw SelectionTimeout("no display");
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
+        xcb_screen_next(&screens);
+    if (screens.rem == 0)
+        throw SelectionTimeout("no screen");
+    window_ = xcb_generate_id(connection_);
+    // Property changes on our window carry the pieces of incremental transfers.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screens.data->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    clipboard_ = Intern("CLIPBOARD");
+    property_ = Intern("SORVAK_SELECTION");
+    incr_ = Intern("INCR");
+    targets_ = Intern("TARGETS");
+}
+
+SelectionReader::~SelectionReader() {
+    if (connection_ != nullptr)
+        xcb_disconnect(connection_);
+}
+
+std::uint32_t SelectionReader::Intern(const std::string& name) {
+    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection_,
+        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data()),
+        nullptr));
+    if (!reply)
+        throw SelectionTimeout("the display went away");
+    return reply->atom;
+}
+
+bool SelectionReader::HasOwner() {
+    Reply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
+    if (!reply)
+        throw SelectionTimeout("the display went away");
+    return reply->owner != XCB_NONE;
+}
+
+template <typename Wanted>
+void SelectionReader::WaitFor(std::chrono::milliseconds silence, Wanted wanted) {
+    xcb_flush(connection_);
+    const Clock::time_point silenceEnd = Clock::now() + silence;
+    for (;;) {
+        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+            if (wanted(*event))
+                return;
+        }
+        if (xcb_connection_has_error(connection_))
+            throw SelectionTimeout("the display went away");
+        const Clock::time_point now = Clock::now();
+        const Clock::time_point end = std::min(silenceEnd, end_);
+        if (now >= end)
+            throw SelectionTimeout("the clipboard owner does not answer");
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now);
+        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left.count()));
+    }
+}
+
+std::uint32_t SelectionReader::Convert(std::uint32_t target, std::chrono::milliseconds silence) {
+    // Drop what an earlier, abandoned transfer may have left.
+    xcb_delete_property(connection_, window_, property_);
+    xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
+    std::uint32_t property = XCB_NONE;
+    WaitFor(silence, [&](const xcb_generic_event_t& event) {
+        if ((event.response_type & 0x7F) != XCB_SELECTION_NOTIFY)
+            return false;
+        const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(event);
+        if (notify.requestor != window_ || notify.selection != clipboard_ ||
+            notify.target != target)
+            return false;
+        property = notify.property;
+        return true;
+    });
+    return property;
+}
+
+void SelectionReader::WaitForPiece() {
+    WaitFor(limits_.Silence, [&](const xcb_generic_event_t& event) {
+        if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY)
+            return false;
+        const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        return notify.window == window_ && notify.atom == property_ &&
+               notify.state == XCB_PROPERTY_NEW_VALUE;
+    });
+}
+
+bool SelectionReader::TakeProperty(std::string& bytes) {
+    // The reply carries the whole value; its length is what the server holds,
+    // not a figure the owner chose.
+    Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(connection_,
+                               xcb_get_property(connection_, 1, window_, property_,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
+                               nullptr));
+    if (!reply)
+        throw SelectionTimeout("the display went away");
+    const int length = xcb_get_property_value_length(reply.get());
+    bytes.assign(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                 static_cast<std::size_t>(std::max(length, 0)));
+    return reply->type == incr_;
+}
+
+std::vector<std::string> SelectionReader::Targets() {
+    const std::uint32_t property = Convert(targets_, limits_.FirstAnswer);
+    std::vector<std::string> names;
+    if (property == XCB_NONE)
+        return names;
+    std::string list;
+    TakeProperty(list);
+    const std::size_t count = std::min<std::size_t>(list.size() / 4, 4096);
+    std::vector<xcb_get_atom_name_cookie_t> cookies;
+    cookies.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t atom;
+        std::copy_n(list.data() + 4 * i, 4, reinterpret_cast<char*>(&atom));
+        cookies.push_back(xcb_get_atom_name(connection_, atom));
+    }
+    // Names come from the server, not the owner: one round trip for all.
+    for (const xcb_get_atom_name_cookie_t& cookie : cookies) {
+        Reply<xcb_get_atom_name_reply_t> reply(
+            xcb_get_atom_name_reply(connection_, cookie, nullptr));
+        if (reply)
+            names.emplace_back(
+                xcb_get_atom_name_name(reply.get()),
+                static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+    }
+    return names;
+}
+
+std::optional<std::string> SelectionReader::Fetch(const std::string& target) {
+    if (Convert(Intern(target), limits_.Silence) == XCB_NONE)
+        return std::nullopt;
+    std::string bytes;
+    if (!TakeProperty(bytes))
+        return bytes.size() <= limits_.MaxBytes ? std::optional(std::move(bytes)) : std::nullopt;
+    // Incremental transfer (ICCCM 2.7.2): every piece comes as a new value of
+    // the property, which we delete in turn; an empty piece ends it.
+    bytes.clear();
+    std::string piece;
+    for (;;) {
+        WaitForPiece();
+        TakeProperty(piece);
+        if (piece.empty())
+            return bytes;
+        if (piece.size() > limits_.MaxBytes - bytes.size())
+            return std::nullopt;
+        bytes += piece;
+    }
+}
+
+} // namespace sorvak::platform

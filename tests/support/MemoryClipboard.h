@@ -1,0 +1,40 @@
+#pragma once
+// A clipboard in memory, for tests.
+#include "clipboard/ClipboardBackend.h"
+
+#include <map>
+
+namespace sorvak {
+
+class MemoryClipboard : public ClipboardBackend {
+public:
+    bool IsFormatAvailable(unsigned format) override;
+    bool Open() override;
+    void Close() override;
+    std::optional<std::string> GetData(unsigned format) override;
+    std::optional<DeviceBitmap> GetBitmap() override;
+    std::optional<DevicePalette> GetPalette() override;
+    void Empty() override;
+    void SetData(unsigned format, std::string block) override;
+
+    void SetBitmap(DeviceBitmap bitmap) { bitmap_ = std::move(bitmap); }
+    void SetPalette(DevicePalette palette) { palette_ = std::move(palette); }
+    // Simulates another program holding the clipboard open.
+    bool HeldByOtherProgram = false;
+    // Simulates an owner that does not hand over its content: every read
+    // raises ClipboardUnavailable.
+    bool OwnerHung = false;
+    int OpenCalls = 0;
+    int CloseCalls = 0;
+    bool IsOpen() const { return open_; }
+
+private:
+    void CheckOwner() const;
+
+    bool open_ = false;
+    std::map<unsigned, std::string> blocks_;
+    std::optional<DeviceBitmap> bitmap_;
+    std::optional<DevicePalette> palette_;
+};
+
+} // namespace sorvak
