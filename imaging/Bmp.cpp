@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/Bitmap.h"
 #include "base/Bytes.h"
 #include "base/Exception.h"
+#include "imaging/Bitmap.h"
 
 namespace sorvak {
 

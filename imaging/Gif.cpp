@@ -1,7 +1,7 @@
 #include "imaging/Gif.h"
 
-#include "imaging/Bitmap.h"
 #include "base/Exception.h"
+#include "imaging/Bitmap.h"
 #include "imaging/GifLzw.h"
 
 #include <algorithm>
@@ -198,7 +198,8 @@ void TGIFSubImage::AssignFrom(const TBitmap& source) {
         source.Depth() == 32 && source.Bits().size() >= TBitmap::RowStride(width, 32) * height;
     rows.ReadRow = [&](int y, std::uint8_t* buffer) -> const std::uint8_t* {
         if (y % 32 == 0)
-            Progress(TProgressStage::psRunning, static_cast<int>(static_cast<long long>(y) * 100 / height));
+            Progress(TProgressStage::psRunning,
+                     static_cast<int>(static_cast<long long>(y) * 100 / height));
         if (direct)
             return source.Bits().data() + TBitmap::RowStride(width, 32) * (height - 1 - y);
         source.ReadRow(y, 32, buffer);

@@ -178,7 +178,6 @@ public:
     void SaveToStream(TStream& stream) override;
 };
 
-
 enum TGIFPackMethod : int { PackLZW = 0, PackRLE = 1 };
 
 // The GIF picture class.

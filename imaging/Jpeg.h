@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/Bitmap.h"
 #include "base/Exception.h"
+#include "imaging/Bitmap.h"
 #include "imaging/Graphic.h"
 
 namespace sorvak {
