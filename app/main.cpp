@@ -1,14 +1,14 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
+#include "base/Paths.h"
 #include "clipboard/Clipboard.h"
+#include "driver/ModMain.h"
+#include "platform/filedialog/SystemFileDialog.h"
+#include "platform/qt/MessageBoxes.h"
 #include "platform/x11/ClipboardKeeper.h"
 #include "platform/x11/Display.h"
-#include "widgets/FrText.h"
-#include "platform/qt/MessageBoxes.h"
-#include "driver/ModMain.h"
-#include "base/Paths.h"
 #include "platform/x11/QtClipboard.h"
+#include "widgets/FrText.h"
 #include "widgets/QtDialogPanes.h"
-#include "platform/filedialog/SystemFileDialog.h"
 #include "widgets/WriteProgressWindow.h"
 
 #include <QApplication>

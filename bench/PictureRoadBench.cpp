@@ -7,8 +7,8 @@
 // Usage: sorvak-picture-road-bench [--runs N] SORVAK BARE_DIALOG PICTURE.png
 // (needs DISPLAY, xclip and xdotool; a copy of SORVAK runs in a temporary
 // folder, its settings choosing PNG there).
-#include "imaging/Bitmap.h"
 #include "bench/ImageReaders.h"
+#include "imaging/Bitmap.h"
 #include "imaging/Png.h"
 
 #include <xcb/xcb.h>

@@ -1,7 +1,7 @@
 #include "clipboard/Clipboard.h"
 
-#include "imaging/Bitmap.h"
 #include "base/Exception.h"
+#include "imaging/Bitmap.h"
 
 namespace sorvak {
 
@@ -45,8 +45,7 @@ void TClipboard::Close() {
 
 std::string TClipboard::ReadText() {
     ClipboardOpen open(*this);
-    std::optional<std::string> block =
-        FromOwner([&] { return backend_.GetData(CF_TEXT); });
+    std::optional<std::string> block = FromOwner([&] { return backend_.GetData(CF_TEXT); });
     if (!block)
         return std::string();
     const std::size_t end = block->find('\0');

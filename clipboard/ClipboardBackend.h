@@ -11,7 +11,6 @@
 
 namespace sorvak {
 
-
 // Raised by the reading operations when the clipboard's owner did not hand
 // over its content in time: the clipboard cannot be opened.
 class ClipboardUnavailable : public std::runtime_error {

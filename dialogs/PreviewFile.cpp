@@ -1,7 +1,7 @@
 #include "dialogs/PreviewFile.h"
 
-#include "formtext/FormPreview.h"
 #include "dialogs/TextDlgHelpers.h"
+#include "formtext/FormPreview.h"
 
 #include <cerrno>
 #include <cstdint>

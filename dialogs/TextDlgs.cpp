@@ -1,9 +1,9 @@
 #include "dialogs/TextDlgs.h"
 
-#include "formtext/FormPreview.h"
 #include "dialogs/PreviewFile.h"
 #include "dialogs/SystemVersion.h"
 #include "dialogs/TextDlgHelpers.h"
+#include "formtext/FormPreview.h"
 
 #include <stdexcept>
 

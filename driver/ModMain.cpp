@@ -1,10 +1,10 @@
 #include "driver/ModMain.h"
 
-#include "imaging/Bitmap.h"
+#include "base/Paths.h"
 #include "clipboard/DropFiles.h"
+#include "imaging/Bitmap.h"
 #include "imaging/Gif.h"
 #include "imaging/Jpeg.h"
-#include "base/Paths.h"
 #include "imaging/PictureFormats.h"
 #include "imaging/Png.h"
 

@@ -1,12 +1,12 @@
 #pragma once
 // The program's one module: its components and the export of the clipboard
 // that runs when it is created.
-#include "clipboard/Clipboard.h"
-#include "settings/ExtIniFile.h"
-#include "dialogs/FileListWindow.h"
 #include "base/LineList.h"
+#include "clipboard/Clipboard.h"
+#include "dialogs/FileListWindow.h"
 #include "dialogs/SavePictureDialog.h"
 #include "dialogs/TextDlgs.h"
+#include "settings/ExtIniFile.h"
 
 #include <cstdint>
 #include <exception>

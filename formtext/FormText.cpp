@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/Utf.h"
 #include "formtext/FormFloat.h"
 #include "formtext/FormTextWriter.h"
-#include "base/Utf.h"
 
 namespace sorvak {
 

@@ -1,10 +1,10 @@
 #include "widgets/FrText.h"
 
-#include "clipboard/Clipboard.h"
 #include "base/CodePage.h"
-#include "settings/ExtIniFile.h"
 #include "base/OutputFile.h"
 #include "base/Paths.h"
+#include "clipboard/Clipboard.h"
+#include "settings/ExtIniFile.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

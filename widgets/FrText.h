@@ -1,8 +1,8 @@
 #pragma once
 // The file list window: the copied paths in an editable box, with buttons to
 // copy the text to the clipboard, save it to a file, or close the window.
-#include "widgets/AnsiPlainText.h"
 #include "dialogs/FileListWindow.h"
+#include "widgets/AnsiPlainText.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "widgets/PreviewForm.h"
 
-#include "widgets/QtPicturePane.h"
 #include "dialogs/SavePictureDialog.h"
+#include "widgets/QtPicturePane.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,8 +1,8 @@
 #include "platform/filedialog/FileDialogRequest.h"
 
 #include "base/CodePage.h"
-#include "dialogs/CommonDialog.h"
 #include "base/Exception.h"
+#include "dialogs/CommonDialog.h"
 #include "platform/filedialog/FileDialogFilters.h"
 #include "platform/qt/QtAnsi.h"
 

@@ -4,8 +4,8 @@
 #include "platform/filedialog/FileDialogFilters.h"
 #include "platform/filedialog/FileDialogTemplate.h"
 #include "platform/filedialog/FileListColumns.h"
-#include "platform/qt/MessageBoxes.h"
 #include "platform/filedialog/NameOnlyIconProvider.h"
+#include "platform/qt/MessageBoxes.h"
 #include "platform/qt/QtAnsi.h"
 
 #include <QAbstractItemView>

@@ -2,8 +2,8 @@
 // The system file dialog on Linux: a non-native QFileDialog embedded in a
 // dialog of our own, laid out with the request's child template around it,
 // answering the dialog calls of the dialog logic.
-#include "platform/filedialog/FileDialogRequest.h"
 #include "dialogs/FileDialogService.h"
+#include "platform/filedialog/FileDialogRequest.h"
 #include "platform/qt/QtTranslations.h"
 
 #include <QDialog>

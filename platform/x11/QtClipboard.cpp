@@ -1,11 +1,11 @@
 #include "platform/x11/QtClipboard.h"
 
 #include "base/CodePage.h"
-#include "clipboard/DropFiles.h"
 #include "base/Exception.h"
+#include "base/Utf.h"
+#include "clipboard/DropFiles.h"
 #include "clipboard/FileManagerCopy.h"
 #include "platform/x11/SelectionReader.h"
-#include "base/Utf.h"
 
 #include <QBuffer>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #include "dialogs/OpenDialog.h"
-#include "tests/dialogs/DialogFakes.h"
 #include "dialogs/SavePictureDialog.h"
 #include "dialogs/SystemVersion.h"
 #include "dialogs/TextDlgs.h"
+#include "tests/dialogs/DialogFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The text dialogs' logic against a fake system dialog and a fake strip.
 #include "dialogs/TextDlgs.h"
-#include "tests/dialogs/DialogFakes.h"
 #include "dialogs/PicturePane.h"
 #include "dialogs/SystemVersion.h"
+#include "tests/dialogs/DialogFakes.h"
 
 #include <gtest/gtest.h>
 

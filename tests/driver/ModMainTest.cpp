@@ -1,8 +1,8 @@
 // The dispatch and its three export branches, with a clipboard in memory and
 // a dialog double standing in for the user.
 #include "driver/ModMain.h"
-#include "imaging/Bitmap.h"
 #include "base/Exception.h"
+#include "imaging/Bitmap.h"
 #include "tests/support/MemoryClipboard.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,8 +1,8 @@
 // The text dialog's preview strip and extension following as a user meets
 // them: the real program, a file picked with the mouse, the preview's text
 // copied out with the keyboard.
-#include "tests/formtext/FormFixtures.h"
 #include "tests/e2e/Session.h"
+#include "tests/formtext/FormFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "base/CodePage.h"
-#include "tests/formtext/FormFixtures.h"
 #include "formtext/FormPreview.h"
+#include "tests/formtext/FormFixtures.h"
 
 namespace sorvak {
 namespace {

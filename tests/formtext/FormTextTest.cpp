@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/formtext/FormStreamWriter.h"
 #include "formtext/FormText.h"
+#include "tests/formtext/FormStreamWriter.h"
 
 namespace sorvak {
 namespace {

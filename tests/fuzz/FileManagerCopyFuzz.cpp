@@ -9,9 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    for (const auto& list :
-         {sorvak::ParseUriList(bytes), sorvak::ParseCopiedFiles(bytes),
-          sorvak::ParseNautilusText(bytes)}) {
+    for (const auto& list : {sorvak::ParseUriList(bytes), sorvak::ParseCopiedFiles(bytes),
+                             sorvak::ParseNautilusText(bytes)}) {
         if (list)
             (void)sorvak::BuildDropFilesBlock(*list);
     }

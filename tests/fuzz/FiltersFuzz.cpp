@@ -1,7 +1,7 @@
 // Any bytes as a dialog's filter string: the "|" split under both code pages,
 // the name filters the file dialog gets, and the extension a typed name takes.
-#include "platform/filedialog/FileDialogFilters.h"
 #include "dialogs/OpenDialog.h"
+#include "platform/filedialog/FileDialogFilters.h"
 
 #include <QString>
 

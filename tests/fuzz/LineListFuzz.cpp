@@ -1,8 +1,8 @@
 // Any bytes as text: line splitting and joining, name=value lookups, and the
 // case rules of both code pages.
 #include "base/CodePage.h"
-#include "settings/ExtIniFile.h"
 #include "base/LineList.h"
+#include "settings/ExtIniFile.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,10 +4,10 @@
 // stretched with a generator seeded from the input when they run short.
 #include "imaging/Bitmap.h"
 #include "imaging/Gif.h"
-#include "tests/imaging/GifDecode.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Png.h"
 #include "imaging/Stream.h"
+#include "tests/imaging/GifDecode.h"
 
 #include <jpeglib.h>
 #include <png.h>

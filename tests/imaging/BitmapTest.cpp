@@ -7,8 +7,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "imaging/Bitmap.h"
 #include "base/FileErrors.h"
+#include "imaging/Bitmap.h"
 #include "tests/imaging/WriterTestUtil.h"
 
 namespace sorvak::test {

@@ -1,8 +1,8 @@
 #include "imaging/GifLzw.h"
 
 #include "base/Exception.h"
-#include "tests/imaging/GifDecode.h"
 #include "imaging/Stream.h"
+#include "tests/imaging/GifDecode.h"
 
 #include <gtest/gtest.h>
 

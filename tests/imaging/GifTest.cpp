@@ -1,9 +1,9 @@
 #include "imaging/Gif.h"
 
-#include "imaging/Bitmap.h"
 #include "base/Exception.h"
-#include "tests/imaging/GifDecode.h"
+#include "imaging/Bitmap.h"
 #include "imaging/Stream.h"
+#include "tests/imaging/GifDecode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The boxes as the user reads them, in a UTF-8 and a Shift_JIS locale: every
 // kind of message, made where the program makes it.
-#include "imaging/Bitmap.h"
-#include "clipboard/Clipboard.h"
 #include "base/CodePage.h"
 #include "base/FileErrors.h"
+#include "clipboard/Clipboard.h"
+#include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
-#include "tests/support/MemoryClipboard.h"
 #include "platform/qt/MessageBoxes.h"
+#include "tests/support/MemoryClipboard.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -99,8 +99,7 @@ TEST(MessageBoxText, EveryKindReadsRightInUtf8AndShiftJis) {
         box = ErrorBoxOf([] { throw EWriteError(); });
         EXPECT_EQ(box.text, "ストリームへの書き込みエラー.");
 
-        box = ErrorBoxOf(
-            [] { TBitmap().LoadClipboardBitmap(CF_BITMAP, nullptr, nullptr); });
+        box = ErrorBoxOf([] { TBitmap().LoadClipboardBitmap(CF_BITMAP, nullptr, nullptr); });
         EXPECT_EQ(box.text, "未対応のクリップボード データです.");
 
         box = ErrorBoxOf([] { throw EJPEG(42); });

@@ -3,9 +3,9 @@
 #include "platform/filedialog/SystemFileDialog.h"
 #include "base/CodePage.h"
 #include "base/Exception.h"
-#include "tests/support/OffscreenQt.h"
 #include "dialogs/SavePictureDialog.h"
 #include "dialogs/TextDlgs.h"
+#include "tests/support/OffscreenQt.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,12 +1,12 @@
 // The picture pane and the preview window: in the real file dialog, driven
 // in the process on the offscreen platform, and the pane's file reading.
+#include "dialogs/SavePictureDialog.h"
+#include "platform/filedialog/SystemFileDialog.h"
 #include "tests/support/OffscreenQt.h"
 #include "widgets/PictureFile.h"
 #include "widgets/PreviewForm.h"
 #include "widgets/QtDialogPanes.h"
 #include "widgets/QtPicturePane.h"
-#include "dialogs/SavePictureDialog.h"
-#include "platform/filedialog/SystemFileDialog.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

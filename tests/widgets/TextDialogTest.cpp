@@ -1,13 +1,13 @@
 // The text save dialog with its preview strip, in the real system dialog on
 // the offscreen platform.
 #include "base/CodePage.h"
-#include "tests/formtext/FormFixtures.h"
+#include "dialogs/TextDlgs.h"
 #include "formtext/FormPreview.h"
+#include "platform/filedialog/SystemFileDialog.h"
+#include "tests/formtext/FormFixtures.h"
 #include "tests/support/OffscreenQt.h"
 #include "widgets/QtDialogPanes.h"
 #include "widgets/QtTextPreviewPane.h"
-#include "platform/filedialog/SystemFileDialog.h"
-#include "dialogs/TextDlgs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
