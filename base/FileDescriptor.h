@@ -23,6 +23,9 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     int get() const { return fd_; }
+    // Gives up the descriptor unclosed, for a caller that closes it itself
+    // and needs to know whether the close worked.
+    int release() { return std::exchange(fd_, -1); }
     explicit operator bool() const { return fd_ >= 0; }
 
 private:

@@ -1,6 +1,7 @@
 #include "base/FileErrors.h"
 
 #include "base/CodePage.h"
+#include "base/FileNames.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,14 +17,18 @@ std::string AbsolutePath(const std::string& path) {
         std::error_code error;
         const std::filesystem::path current = std::filesystem::current_path(error);
         if (!error)
-            p = current / p;
+            p = std::filesystem::path(FileNameFromSystem(current.string())) / p;
     }
     return p.lexically_normal().string();
 }
 
-std::string CannotCreateFileMessage(const std::string& path, int errnum) {
+std::string FileMessage(const std::string& path, int errnum, std::string_view action) {
     return "ファイル \"" + codepage::ToUtf8(AbsolutePath(path)) + "\". " +
-           codepage::ToUtf8(std::strerror(errnum)) + " を作成できません";
+           codepage::ToUtf8(std::strerror(errnum)) + " " + std::string(action);
+}
+
+std::string CannotCreateFileMessage(const std::string& path, int errnum) {
+    return FileMessage(path, errnum, "を作成できません");
 }
 
 EFCreateError::EFCreateError(const std::string& path, int errnum)

@@ -3,15 +3,21 @@
 #include "base/Exception.h"
 
 #include <string>
+#include <string_view>
 
 namespace sorvak {
 
-// "ファイル "%s". %s を作成できません": the path made absolute, then the
-// system's text for errnum, both turned from the ANSI code page into UTF-8.
+// "ファイル "%s". %s <action>": the path (a code-page name) made absolute,
+// then the system's text for errnum (in the locale's character set), both
+// turned into UTF-8. Every message about a file is made here, so that each
+// reaches the box through this one conversion.
+std::string FileMessage(const std::string& path, int errnum, std::string_view action);
+
+// "ファイル "%s". %s を作成できません".
 std::string CannotCreateFileMessage(const std::string& path, int errnum);
 
 // The path joined to the current folder when relative, with "." and ".."
-// resolved by name. Empty text stays empty.
+// resolved by name. Empty text stays empty. Names in the code page.
 std::string AbsolutePath(const std::string& path);
 
 // A file that could not be created.

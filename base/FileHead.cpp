@@ -2,6 +2,7 @@
 
 #include "base/FileDescriptor.h"
 #include "base/FileErrors.h"
+#include "base/FileNames.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -27,7 +28,8 @@ std::optional<std::string> Fail(int* errnum, int error) {
 
 } // namespace
 
-std::optional<std::string> ReadFileHead(const std::string& path, std::size_t limit, int* errnum) {
+std::optional<std::string> ReadFileHead(const std::string& name, std::size_t limit, int* errnum) {
+    const std::string path = SystemFileName(name);
     // Look before opening: opening a device can itself do something (a tape
     // rewinds, a terminal becomes ours).
     struct stat info {};
@@ -70,8 +72,7 @@ std::optional<std::string> ReadFileHead(const std::string& path, std::size_t lim
 }
 
 EFOpenError::EFOpenError(const std::string& path, int errnum)
-    : Exception("ファイル \"" + AbsolutePath(path) + "\". " + std::strerror(errnum) +
-                " は開けません") {}
+    : Exception(FileMessage(path, errnum, "は開けません")) {}
 
 std::string ReadFileHeadOrThrow(const std::string& path, std::size_t limit) {
     int errnum = 0;

@@ -10,7 +10,8 @@
 
 namespace sorvak {
 
-// Up to limit bytes from the start of a regular file (fewer at its end).
+// Up to limit bytes from the start of a regular file (fewer at its end),
+// named in the locale's code page (FileNames.h).
 // Files that report size 0 (those under /proc) are read up to the limit or
 // their end. Nothing when the file cannot be read; errnum then holds the
 // reason: the open or read error, EISDIR for a folder, EINVAL for any other
@@ -18,8 +19,7 @@ namespace sorvak {
 std::optional<std::string> ReadFileHead(const std::string& path, std::size_t limit,
                                         int* errnum = nullptr);
 
-// "ファイル "%s". %s は開けません": the path made absolute, then the
-// system's text for errnum.
+// "ファイル "%s". %s は開けません" (FileMessage).
 class EFOpenError : public Exception {
 public:
     EFOpenError(const std::string& path, int errnum);

@@ -1,5 +1,6 @@
 #include "base/OutputFile.h"
 
+#include "base/FileNames.h"
 #include "base/Paths.h"
 
 #include <cerrno>
@@ -89,7 +90,7 @@ std::string ResolveLinks(const std::string& path) {
 }
 
 OutputFile::OutputFile(const std::string& path, FileCalls& calls)
-    : calls_(calls), path_(path), target_(ResolveLinks(path)) {
+    : calls_(calls), path_(path), target_(ResolveLinks(SystemFileName(path))) {
     struct stat old {};
     const bool replacing = ::stat(target_.c_str(), &old) == 0;
     if (!replacing && errno != ENOENT)
@@ -101,12 +102,17 @@ OutputFile::OutputFile(const std::string& path, FileCalls& calls)
 
     const std::string stem =
         FolderWithSeparator(target_) + "." + FileNameOf(target_).substr(0, MaxTempStem) + ".";
-    for (int tries = 0; fd_ < 0; ++tries) {
+    for (int tries = 0;; ++tries) {
         temp_ = stem + RandomSuffix();
-        fd_ = calls_.Open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0)
+        // Pending before the file exists: a signal in between finds nothing
+        // to remove, but none can leave the file behind.
+        pending_.Arm(temp_);
+        fd_ = FileDescriptor(
+            calls_.Open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd_)
             break;
         const int error = errno;
+        pending_.Cancel();
         if ((error != EEXIST && error != EINTR) || tries >= MaxTempTries) {
             temp_.clear();
             throw EFCreateError(path_, error);
@@ -115,11 +121,12 @@ OutputFile::OutputFile(const std::string& path, FileCalls& calls)
     if (replacing) {
         // A replaced file keeps who may read it. Failing to keep the owner
         // (only root may give a file away) still leaves a usable file.
-        ::fchmod(fd_, old.st_mode & 07777);
+        ::fchmod(fd_.get(), old.st_mode & 07777);
         struct stat made {};
-        if (::fstat(fd_, &made) == 0 && (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
-            ::fchown(fd_, old.st_uid, old.st_gid) == 0)
-            ::fchmod(fd_, old.st_mode & 07777); // chown clears set-id bits
+        if (::fstat(fd_.get(), &made) == 0 &&
+            (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+            ::fchown(fd_.get(), old.st_uid, old.st_gid) == 0)
+            ::fchmod(fd_.get(), old.st_mode & 07777); // chown clears set-id bits
     }
 }
 
@@ -128,11 +135,11 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::Discard() noexcept {
-    if (fd_ >= 0)
-        calls_.Close(fd_);
-    fd_ = -1;
+    if (fd_)
+        calls_.Close(fd_.release());
     if (!temp_.empty())
         ::unlink(temp_.c_str());
+    pending_.Cancel();
     temp_.clear();
 }
 
@@ -142,7 +149,7 @@ void OutputFile::Write(std::string_view bytes) {
     // One call normally; the loop only covers what the kernel splits (writes
     // beyond 2 GiB) and interruptions. No progress at all is a failure.
     while (left > 0) {
-        const ssize_t written = fd_ < 0 ? -1 : calls_.Write(fd_, data, left);
+        const ssize_t written = fd_ ? calls_.Write(fd_.get(), data, left) : -1;
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -153,17 +160,15 @@ void OutputFile::Write(std::string_view bytes) {
 }
 
 void OutputFile::Close() {
-    if (fd_ < 0)
+    if (!fd_)
         return;
     // A full disk behind delayed allocation or a network mount shows only
     // here; EINVAL means the filesystem keeps nothing to flush.
-    if (calls_.Sync(fd_) != 0 && errno != EINVAL) {
+    if (calls_.Sync(fd_.get()) != 0 && errno != EINVAL) {
         Discard();
         throw EWriteError();
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (calls_.Close(fd) != 0 && errno != EINTR) {
+    if (calls_.Close(fd_.release()) != 0 && errno != EINTR) {
         Discard();
         throw EWriteError();
     }
@@ -172,6 +177,8 @@ void OutputFile::Close() {
         Discard();
         throw EFCreateError(path_, error);
     }
+    // Only after the rename: a signal before it still finds the new file.
+    pending_.Cancel();
     temp_.clear();
     SyncFolder(target_);
 }

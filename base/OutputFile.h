@@ -2,7 +2,9 @@
 // Every file the program saves is written whole or not at all: the bytes go
 // to a new file beside the target, which replaces the target by a rename only
 // once it was written and flushed. Until then the old file stays byte for byte.
+#include "base/FileDescriptor.h"
 #include "base/FileErrors.h"
+#include "base/InterruptCleanup.h"
 
 #include <string>
 #include <string_view>
@@ -25,15 +27,17 @@ public:
     static FileCalls& System();
 };
 
-// The file that a path names once symbolic links are followed; a link whose
-// target does not exist yet names that target.
+// The file that a path (file-system bytes) names once symbolic links are
+// followed; a link whose target does not exist yet names that target.
 std::string ResolveLinks(const std::string& path);
 
 class OutputFile {
 public:
-    // Creates the new file beside the target. An existing target that is not
-    // a regular file (folder, FIFO, device, socket) is refused. Throws
-    // EFCreateError with the target's path.
+    // Creates the new file beside the target, whose name is in the locale's
+    // code page (FileNames.h). An existing target that is not a regular file
+    // (folder, FIFO, device, socket) is refused. Throws EFCreateError with the
+    // target's path. Until Close, a program ended by a signal removes the new
+    // file first (InterruptCleanup.h).
     explicit OutputFile(const std::string& path, FileCalls& calls = FileCalls::System());
     // Without a successful Close the new file is removed and the target stays.
     ~OutputFile();
@@ -51,9 +55,10 @@ private:
 
     FileCalls& calls_;
     std::string path_;   // as the caller gave it, for messages
-    std::string target_; // links resolved
-    std::string temp_;
-    int fd_ = -1;
+    std::string target_; // file-system bytes, links resolved
+    std::string temp_;   // file-system bytes
+    FileDescriptor fd_;
+    PendingRemoval pending_;
 };
 
 // Creates or replaces the file with the bytes: OutputFile, Write, Close.

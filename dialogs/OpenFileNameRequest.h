@@ -1,6 +1,7 @@
 #pragma once
 // The system dialog's request record: what the run step fills in and what the
 // dialog call leaves in it. Strings are bytes in the ANSI code page.
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,8 +42,10 @@ constexpr std::uint32_t ExNoPlacesBar = 0x1;
 // Record sizes: the classic form, and the full form ending with FlagsEx.
 constexpr std::uint32_t ClassicSize = 76;
 constexpr std::uint32_t FullSize = 88;
-// File buffer capacities (nMaxFile).
-constexpr std::uint32_t SingleCapacity = 260;
+// File buffer capacities (nMaxFile). One name may be as long as the system
+// takes a path (PATH_MAX with its NUL); a code-page name is never longer
+// than its UTF-8 form, which is what the system measures.
+constexpr std::uint32_t SingleCapacity = PATH_MAX;
 constexpr std::uint32_t MultiCapacity = 65519;
 } // namespace ofn
 

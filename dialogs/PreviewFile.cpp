@@ -1,5 +1,6 @@
 #include "dialogs/PreviewFile.h"
 
+#include "base/FileNames.h"
 #include "dialogs/TextDlgHelpers.h"
 #include "formtext/FormPreview.h"
 
@@ -59,8 +60,8 @@ std::optional<std::string> PreviewOfFile(const std::string& path, std::size_t li
     // preview shows; one that reports less (files under /proc report 0) is
     // read to one byte past the limit to tell.
     struct stat info {};
-    const bool reportsMore =
-        ::stat(path.c_str(), &info) == 0 && static_cast<std::uint64_t>(info.st_size) > formLimit;
+    const bool reportsMore = ::stat(SystemFileName(path).c_str(), &info) == 0 &&
+                             static_cast<std::uint64_t>(info.st_size) > formLimit;
     std::optional<std::string> file = ReadPlainFileHead(path, reportsMore ? limit : formLimit + 1);
     if (!file)
         return std::nullopt;

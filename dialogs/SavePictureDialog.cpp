@@ -1,6 +1,7 @@
 #include "dialogs/SavePictureDialog.h"
 
 #include "base/CodePage.h"
+#include "base/FileNames.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,7 +26,7 @@ std::string LowerAscii(std::string text) {
 // files alone.
 bool IsCandidate(const std::string& fileName) {
     std::error_code error;
-    const auto status = std::filesystem::status(fileName, error);
+    const auto status = std::filesystem::status(SystemFileName(fileName), error);
     return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 

@@ -1,5 +1,7 @@
 #include "dialogs/TextDlgHelpers.h"
 
+#include "base/FileNames.h"
+
 #include <sys/stat.h>
 
 namespace sorvak {
@@ -10,7 +12,7 @@ bool PlainFileExists(const std::string& name) {
     if (name.find_first_of("*?") != std::string::npos)
         return false;
     struct stat info {};
-    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::stat(SystemFileName(name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 int NthCharPos(char ch, std::string_view text, int n) {

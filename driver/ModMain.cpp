@@ -1,5 +1,6 @@
 #include "driver/ModMain.h"
 
+#include "base/FileNames.h"
 #include "base/Paths.h"
 #include "clipboard/DropFiles.h"
 #include "imaging/Bitmap.h"
@@ -23,9 +24,14 @@ constexpr const char* TextSection = "TextSaveDialog";
 } // namespace
 
 std::string DefaultPictureName(std::int32_t width, std::int32_t height, int codePage) {
-    return codepage::FromUtf8("Image\xEF\xBC\x88" + std::to_string(width) + "\xC3\x97" +
-                                  std::to_string(height) + "\xEF\xBC\x89",
-                              codePage);
+    const std::string utf8 = "Image\xEF\xBC\x88" + std::to_string(width) + "\xC3\x97" +
+                             std::to_string(height) + "\xEF\xBC\x89";
+    const std::string name = codepage::FromUtf8(utf8, codePage);
+    // A set without these characters would make them "?", which the dialog
+    // reads as a filter pattern: Save would then filter instead of saving.
+    if (codepage::ToUtf8(name, codePage) == utf8)
+        return name;
+    return "Image(" + std::to_string(width) + "x" + std::to_string(height) + ")";
 }
 
 std::unique_ptr<TGraphic> CreatePictureWriter(std::uint8_t filterIndex) {
@@ -90,7 +96,7 @@ TDataModule1::~TDataModule1() {
 }
 
 std::string TDataModule1::ProgramFolder() const {
-    return FolderOf(services_.ProgramPath);
+    return FileNameFromSystem(FolderOf(services_.ProgramPath));
 }
 
 void TDataModule1::DataModuleCreate() {

@@ -43,7 +43,8 @@ struct DriverServices {
     // before the writer takes the picture until the file is written. Not
     // part of the export: nothing is followed when it is not set.
     std::function<std::unique_ptr<WriteProgress>(const std::string& format)> StartWriteProgress;
-    // The running program file; its folder holds the settings file.
+    // The running program file (file-system bytes); its folder holds the
+    // settings file.
     std::string ProgramPath;
 };
 
@@ -69,7 +70,8 @@ public:
 
     // Set when the export ended normally and asked the program to end.
     bool QuitPosted() const { return quitPosted_; }
-    // The folder of the running program file, the default of every folder.
+    // The folder of the running program file, the default of every folder,
+    // in the code page.
     std::string ProgramFolder() const;
 
 private:
@@ -84,7 +86,8 @@ private:
 // The module of the running program; set while it exists.
 extern TDataModule1* DataModule1;
 
-// Image（W×H） in the ANSI code page.
+// Image（W×H） in the ANSI code page; Image(WxH) where the code page cannot
+// hold （, × or ）.
 std::string DefaultPictureName(std::int32_t width, std::int32_t height,
                                int codePage = codepage::System());
 // The name of the format written for a filter index: its extension in

@@ -52,3 +52,10 @@ fi
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.sjis$'; then
     localedef --no-warnings=ascii -i ja_JP -f SHIFT_JIS ja_JP.SJIS || true
 fi
+# A single-byte locale shows names the character set cannot hold.
+if ! locale -a 2>/dev/null | grep -qi '^en_US.iso88591$'; then
+    localedef -i en_US -f ISO-8859-1 en_US.ISO-8859-1 || true
+fi
+if ! locale -a 2>/dev/null | grep -qi '^en_US.utf8$'; then
+    localedef -i en_US -f UTF-8 en_US.UTF-8 || true
+fi

@@ -3,6 +3,7 @@
 #include "base/CodePage.h"
 #include "base/FileDescriptor.h"
 #include "base/FileHead.h"
+#include "base/FileNames.h"
 
 #include <cerrno>
 #include <chrono>
@@ -32,7 +33,8 @@ ReadResult ReadSettingsFile(const std::string& path, std::string& bytes) {
         return ReadResult::Failed;
     int error = 0;
     // One byte past the limit tells a file that grew meanwhile.
-    std::optional<std::string> read = ReadFileHead(path, MaxFileSize + 1, &error);
+    std::optional<std::string> read =
+        ReadFileHead(FileNameFromSystem(path), MaxFileSize + 1, &error);
     if (!read)
         return (error == ENOENT || error == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
     // Text after a NUL would be dropped by the line rules and lost at the
@@ -391,7 +393,7 @@ void TExtIniFile::Save(bool onlyIfNotEmpty) {
             out.Append(std::string());
         }
         if (!onlyIfNotEmpty || out.Count() > 0)
-            out.WriteFile(path);
+            out.WriteFile(FileNameFromSystem(path)); // the settings path is file-system bytes
         writes_.clear();
     } catch (...) {
         // The store reports nothing; the settings stay in memory.

@@ -25,7 +25,9 @@ PreviewForm::PreviewForm(const QImage& picture, QWidget* parent)
     panel_->setObjectName(QStringLiteral("Panel"));
     panel_->setFrameStyle(QFrame::Box | QFrame::Plain);
     panel_->setLineWidth(1);
-    panel_->setBackgroundRole(QPalette::Window);
+    // The window background colour of the system palette (white by default),
+    // which Qt calls Base; Qt's Window role is the dialog face.
+    panel_->setBackgroundRole(QPalette::Base);
     panel_->setAutoFillBackground(true);
     image_->setObjectName(QStringLiteral("Image"));
     image_->SetPicture(picture);

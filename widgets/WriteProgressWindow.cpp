@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -43,6 +44,14 @@ void WriteProgressWindow::Report(int percent) {
         bar_->setMinimumWidth(280);
         layout->addWidget(bar_);
         window_ = window;
+        // Centred on the primary screen like every other window, also where
+        // no window manager places it.
+        window->adjustSize();
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            window->move(area.left() + (area.width() - window->width()) / 2,
+                         area.top() + (area.height() - window->height()) / 2);
+        }
         window->show();
         painted_ = {};
     }

@@ -7,12 +7,42 @@
 #include "platform/qt/QtAnsi.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace sorvak::platform {
+
+namespace {
+
+// The remembered folder under the name the code page gives it, else under
+// its raw bytes: a folder remembered by a run in a UTF-8 locale still opens
+// under Shift_JIS.
+QString ExistingFolder(const std::string& remembered) {
+    if (remembered.empty())
+        return QString();
+    for (const QString& dir :
+         {FromAnsi(remembered),
+          QString::fromUtf8(remembered.data(), static_cast<qsizetype>(remembered.size()))})
+        if (QFileInfo(dir).isDir())
+            return dir;
+    return QString();
+}
+
+} // namespace
+
+void ThrowNameTooLong() {
+    throw Exception("ファイル名が長すぎます");
+}
+
+bool TooLongForTheSystem(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) != 0 && errno == ENAMETOOLONG;
+}
 
 RequestAdapter::RequestAdapter(OpenFileNameRequest& request) : request_(request) {
     for (const NameFilter& filter : NameFiltersOf(request_.lpstrFilter)) {
@@ -47,8 +77,8 @@ void RequestAdapter::ConfigureContent(QFileDialog& files) {
         files.selectNameFilter(nameFilters_[static_cast<qsizetype>(index - 1)]);
     }
 
-    const QString dir = FromAnsi(request_.lpstrInitialDir);
-    if (!dir.isEmpty() && QFileInfo(dir).isDir())
+    const QString dir = ExistingFolder(request_.lpstrInitialDir);
+    if (!dir.isEmpty())
         files.setDirectory(dir);
     else
         files.setDirectory(QDir::currentPath());
@@ -74,6 +104,9 @@ QString RequestAdapter::AcceptSuffix() const {
 }
 
 void RequestAdapter::WriteResult(const QStringList& files, bool readOnlyChecked) {
+    for (const QString& f : files)
+        if (TooLongForTheSystem(f))
+            ThrowNameTooLong();
     std::string buffer;
     if (files.size() > 1 && (request_.Flags & ofn::AllowMultiSelect) != 0) {
         // The folder, then the names, each NUL-terminated, and one more NUL.
@@ -89,7 +122,7 @@ void RequestAdapter::WriteResult(const QStringList& files, bool readOnlyChecked)
     }
     // A path that does not fit must not be cut into another file's name.
     if (buffer.size() > request_.nMaxFile || request_.lpstrFile.size() < buffer.size())
-        throw Exception("ファイル名が長すぎます");
+        ThrowNameTooLong();
     std::fill(request_.lpstrFile.begin(), request_.lpstrFile.end(), '\0');
     std::copy(buffer.begin(), buffer.end(), request_.lpstrFile.begin());
 

@@ -13,6 +13,12 @@ class QFileDialog;
 
 namespace sorvak::platform {
 
+// "ファイル名が長すぎます".
+[[noreturn]] void ThrowNameTooLong();
+// The system refuses the path as too long (ENAMETOOLONG): 255 bytes a name
+// and 4095 a path on most Linux file systems, counted in its UTF-8 bytes.
+bool TooLongForTheSystem(const QString& path);
+
 class RequestAdapter {
 public:
     // The request must outlive the adapter: results are written into it.
@@ -37,7 +43,8 @@ public:
     QString AcceptSuffix() const;
 
     // Writes the chosen files and the result flags into the request. Raises
-    // "ファイル名が長すぎます" when they do not fit the request's buffer.
+    // NameTooLongError when the system or the request's buffer cannot take
+    // one of them.
     void WriteResult(const QStringList& files, bool readOnlyChecked);
 
 private:

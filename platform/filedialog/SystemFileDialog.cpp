@@ -52,6 +52,13 @@ public:
                 model->setNameFilters(typed.split(u';', Qt::SkipEmptyParts));
             return;
         }
+        // The file dialog passes over a name longer than the folder takes
+        // without a word (and counts characters, not bytes): say so here.
+        for (const QString& file : selectedFiles())
+            if (TooLongForTheSystem(file)) {
+                owner_.Guarded([] { ThrowNameTooLong(); });
+                return;
+            }
         QFileDialog::accept();
     }
     void done(int result) override { owner_.FinishInner(result); }

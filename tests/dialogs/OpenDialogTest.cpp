@@ -103,14 +103,14 @@ TEST_F(DialogBaseTest, FilterListReplacesBarsButNotSecondBytes) {
 
 TEST_F(DialogBaseTest, FileBufferHoldsTheNameCutAtItsCapacity) {
     TOpenDialog dialog(&service);
-    dialog.SetFileName(std::string(300, 'a'));
+    dialog.SetFileName(std::string(5000, 'a'));
     dialog.Execute();
     OpenFileNameRequest r = service.Seen.back();
-    EXPECT_EQ(r.nMaxFile, 260u);
-    ASSERT_EQ(r.lpstrFile.size(), 262u);
-    EXPECT_EQ(r.FileText(), std::string(260, 'a'));
-    EXPECT_EQ(r.lpstrFile[260], '\0');
-    EXPECT_EQ(r.lpstrFile[261], '\0');
+    EXPECT_EQ(r.nMaxFile, 4096u); // the system's path limit
+    ASSERT_EQ(r.lpstrFile.size(), 4098u);
+    EXPECT_EQ(r.FileText(), std::string(4096, 'a'));
+    EXPECT_EQ(r.lpstrFile[4096], '\0');
+    EXPECT_EQ(r.lpstrFile[4097], '\0');
 
     dialog.SetFileName("short.txt");
     dialog.Options.Include(O::ofAllowMultiSelect);

@@ -2,9 +2,11 @@
 // kind of message, made where the program makes it.
 #include "base/CodePage.h"
 #include "base/FileErrors.h"
+#include "base/FileHead.h"
 #include "clipboard/Clipboard.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
+#include "platform/filedialog/FileDialogRequest.h"
 #include "platform/qt/MessageBoxes.h"
 #include "tests/support/MemoryClipboard.h"
 
@@ -95,6 +97,16 @@ TEST(MessageBoxText, EveryKindReadsRightInUtf8AndShiftJis) {
             << box.text.toStdString();
         EXPECT_TRUE(box.text.endsWith(" を作成できません.")) << box.text.toStdString();
         EXPECT_FALSE(box.text.contains(QChar::ReplacementCharacter)) << box.text.toStdString();
+
+        // The same name in the text that a file that cannot be read gives.
+        box = ErrorBoxOf([&] { ReadFileHeadOrThrow(path, 16); });
+        EXPECT_TRUE(box.text.startsWith("ファイル \"/nonexistent-folder/日本語.txt\". "))
+            << box.text.toStdString();
+        EXPECT_TRUE(box.text.endsWith(" は開けません.")) << box.text.toStdString();
+        EXPECT_FALSE(box.text.contains(QChar::ReplacementCharacter)) << box.text.toStdString();
+
+        box = ErrorBoxOf([] { platform::ThrowNameTooLong(); });
+        EXPECT_EQ(box.text, "ファイル名が長すぎます.");
 
         box = ErrorBoxOf([] { throw EWriteError(); });
         EXPECT_EQ(box.text, "ストリームへの書き込みエラー.");

@@ -281,6 +281,11 @@ TEST(PreviewForm, FitsThePictureUpToThreeQuartersOfTheScreen) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         EXPECT_EQ(form.Image()->size(), QSize(60, 30));
         EXPECT_EQ(form.Image()->PictureRect(), QRect(0, 0, 60, 30));
+        // The margin inside the border shows the window background colour
+        // (white in the default palette), not the dialog face.
+        const QImage shot = form.grab().toImage();
+        EXPECT_EQ(shot.pixelColor(3, 3), form.palette().color(QPalette::Base));
+        EXPECT_NE(shot.pixelColor(3, 3), form.palette().color(QPalette::Window));
     }
     PreviewForm large(QImage(screen.width() * 2, screen.height() + 1, QImage::Format_RGB32));
     EXPECT_EQ(large.size(), QSize(screen.width() * 3 / 4, screen.height() * 3 / 4));

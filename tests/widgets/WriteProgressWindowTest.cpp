@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +31,10 @@ TEST(WriteProgressWindow, AppearsOnlyAfterHalfASecondAndGoesWithTheWrite) {
         shown = progress.Window();
         ASSERT_NE(shown, nullptr);
         EXPECT_TRUE(shown->isVisible());
+        // Centred on the primary screen, also without a window manager.
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_LE(std::abs(shown->geometry().center().x() - screen.center().x()), 1);
+        EXPECT_LE(std::abs(shown->geometry().center().y() - screen.center().y()), 1);
         EXPECT_TRUE(shown->findChildren<QPushButton*>().isEmpty());
         EXPECT_TRUE(shown->findChild<QLabel*>()->text().contains("GIF"));
         auto* bar = shown->findChild<QProgressBar*>();
