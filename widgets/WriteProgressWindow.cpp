@@ -44,15 +44,15 @@ void WriteProgressWindow::Report(int percent) {
         bar_->setMinimumWidth(280);
         layout->addWidget(bar_);
         window_ = window;
+        window->show();
         // Centred on the primary screen like every other window, also where
-        // no window manager places it.
-        window->adjustSize();
+        // no window manager places it; its size is final once shown.
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->geometry();
-            window->move(area.left() + (area.width() - window->width()) / 2,
-                         area.top() + (area.height() - window->height()) / 2);
+            const QSize frame = window->frameGeometry().size();
+            window->move(area.left() + (area.width() - frame.width()) / 2,
+                         area.top() + (area.height() - frame.height()) / 2);
         }
-        window->show();
         painted_ = {};
     }
     bar_->setValue(std::clamp(percent, 0, 100));
