@@ -3,9 +3,11 @@
 #include "base/Exception.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 namespace sorvak::platform {
 
@@ -20,8 +22,23 @@ void CentreOnPrimaryScreen(QWidget& box) {
     }
 }
 
+// Ctrl+C copies the box as system message boxes do (Qt does so on Windows
+// only): a user can paste an error text into a report.
+void CopyOnCtrlC(QMessageBox& box) {
+    auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated, &box, [&box] {
+        const QString rule = QStringLiteral("---------------------------\n");
+        QString buttons;
+        for (QAbstractButton* button : box.buttons())
+            buttons += button->text() + QStringLiteral("   ");
+        QGuiApplication::clipboard()->setText(rule + box.windowTitle() + u'\n' + rule + box.text() +
+                                              u'\n' + rule + buttons + u'\n' + rule);
+    });
+}
+
 void RunBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton);
+    CopyOnCtrlC(box);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
