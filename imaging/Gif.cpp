@@ -2,10 +2,10 @@
 
 #include "base/Exception.h"
 #include "imaging/Bitmap.h"
+#include "imaging/GifBuffers.h"
 #include "imaging/GifLzw.h"
 
 #include <algorithm>
-#include <new>
 #include <unordered_map>
 
 namespace sorvak {
@@ -25,14 +25,6 @@ void Put16(std::vector<std::uint8_t>& out, int value) {
 void CheckFits(long long left, long long width) {
     if (width < 0 || left + width > 65535)
         throw Exception(kTooLarge);
-}
-
-void AllocatePixels(std::vector<std::uint8_t>& data, std::size_t count) {
-    try {
-        data.assign(count, 0);
-    } catch (const std::bad_alloc&) {
-        throw Exception("Failed to allocate memory for GIF DIB");
-    }
 }
 
 } // namespace
@@ -170,7 +162,7 @@ void TGIFSubImage::SetDimensions(int width, int height) {
 void TGIFSubImage::SetSize(int width, int height) {
     SetDimensions(width, height);
     FData.clear();
-    AllocatePixels(FData, static_cast<std::size_t>(FWidth) * FHeight);
+    AllocateGifBuffer(FData, static_cast<std::size_t>(FWidth) * FHeight);
 }
 
 void TGIFSubImage::Progress(TProgressStage stage, int percent) {
@@ -220,7 +212,7 @@ void TGIFSubImage::ImportReduced(TGIFDib& dib) {
     const std::size_t count = static_cast<std::size_t>(FWidth) * FHeight;
     if (dib.Empty() || dib.Width != FWidth || dib.Height != FHeight) {
         // No usable palette: the frame keeps its size with index 0 everywhere.
-        AllocatePixels(FData, count);
+        AllocateGifBuffer(FData, count);
         return;
     }
     if (dib.BitCount == 8) {
@@ -229,7 +221,7 @@ void TGIFSubImage::ImportReduced(TGIFDib& dib) {
         return;
     }
     // 24 bits: each distinct colour in order of first appearance.
-    AllocatePixels(FData, count);
+    AllocateGifBuffer(FData, count);
     std::unordered_map<std::uint32_t, std::uint8_t> indices;
     const std::uint8_t* in = dib.Pixels.data();
     for (std::size_t i = 0; i < count; ++i, in += 3) {
