@@ -167,7 +167,7 @@ void TGIFSubImage::SetSize(int width, int height) {
 
 void TGIFSubImage::Progress(TProgressStage stage, int percent) {
     if (TGIFImage* image = Image())
-        image->Progress(stage, percent, "Converting...");
+        image->Progress(TGIFProgressStep::Converting, stage, percent);
 }
 
 void TGIFSubImage::AssignFrom(const TBitmap& source) {
@@ -324,21 +324,37 @@ int TGIFImage::BitsPerPixel() const {
     return bits;
 }
 
+void TGIFImage::Progress(TGIFProgressStep step, TProgressStage stage, int percent) const {
+    const bool converting = step == TGIFProgressStep::Converting;
+    if (OnProgress)
+        OnProgress(stage, percent, converting ? "Converting..." : "Saving...");
+    // A failed write ends with 0, which is no point of the rising scale.
+    if (stage == TProgressStage::psEnding && percent != 100)
+        return;
+    if (converting)
+        ReportWriteProgress(percent / 2);
+    else if (stage == TProgressStage::psEnding)
+        ReportWriteProgress(100);
+    else // 100 waits for the trailer, which follows the last frame
+        ReportWriteProgress(std::min(50 + percent / 2, 99));
+}
+
 void TGIFImage::WriteToStream(TStream& stream) {
-    Progress(TProgressStage::psStarting, 0, "Saving...");
+    Progress(TGIFProgressStep::Saving, TProgressStage::psStarting, 0);
     try {
         FHeader.SaveToStream(stream);
         const int count = FImages.Count();
         for (int i = 0; i < count; ++i) {
             FImages[i].SaveToStream(stream);
-            Progress(TProgressStage::psRunning, ((i + 1) * 100 + count / 2) / count, "Saving...");
+            Progress(TGIFProgressStep::Saving, TProgressStage::psRunning,
+                     ((i + 1) * 100 + count / 2) / count);
         }
         TGIFTrailer(this).SaveToStream(stream);
     } catch (...) {
-        Progress(TProgressStage::psEnding, 0, "Saving...");
+        Progress(TGIFProgressStep::Saving, TProgressStage::psEnding, 0);
         throw;
     }
-    Progress(TProgressStage::psEnding, 100, "Saving...");
+    Progress(TGIFProgressStep::Saving, TProgressStage::psEnding, 100);
 }
 
 } // namespace sorvak

@@ -344,30 +344,23 @@ private:
     TChunkWriter FWriteChunk;
 };
 
-// The writer's notices: a starting one, one with every whole percentage of
-// the rows, an ending one with 100.
+// The rows' notices: a starting one, one with every whole percentage of the
+// rows, an ending one with 100.
 class TRowProgress {
 public:
-    TRowProgress(const TPNGObject& owner, std::uint32_t rows)
-        : FReport(owner.OnProgress), FRows(rows) {}
-    void Start() const {
-        if (FReport)
-            FReport(TProgressStage::psStarting, 0);
-    }
+    using TReport = std::function<void(TProgressStage stage, int percent)>;
+
+    TRowProgress(TReport report, std::uint32_t rows) : FReport(std::move(report)), FRows(rows) {}
+    void Start() const { FReport(TProgressStage::psStarting, 0); }
     void Row(std::uint32_t y) {
-        if (!FReport)
-            return;
         const int percent = static_cast<int>(std::uint64_t{y} * 100 / FRows);
         if (percent != FReported)
             FReport(TProgressStage::psRunning, FReported = percent);
     }
-    void End() const {
-        if (FReport)
-            FReport(TProgressStage::psEnding, 100);
-    }
+    void End() const { FReport(TProgressStage::psEnding, 100); }
 
 private:
-    const std::function<void(TProgressStage, int)>& FReport;
+    const TReport FReport;
     const std::uint32_t FRows;
     int FReported = 0;
 };
@@ -382,7 +375,9 @@ void TChunkIDAT::SaveToStream(TStream& stream) {
                            [&stream](const std::uint8_t* data, std::size_t size) {
                                WriteChunk(stream, "IDAT", data, size);
                            });
-    TRowProgress progress(Owner, header.Height);
+    TRowProgress progress(
+        [this](TProgressStage stage, int percent) { Owner.Progress(stage, percent); },
+        header.Height);
     progress.Start();
     for (std::uint32_t y = 0; y < header.Height; ++y) {
         progress.Row(y);
@@ -449,11 +444,21 @@ void TPNGObject::CheckWritable() const {
         throw Exception("Interlaced PNG writing is not supported");
 }
 
+void TPNGObject::Progress(TProgressStage stage, int percent) const {
+    if (OnProgress)
+        OnProgress(stage, percent);
+    // The start and the end of the whole write are WriteToStream's.
+    if (stage == TProgressStage::psRunning)
+        ReportWriteProgress(percent);
+}
+
 void TPNGObject::WriteToStream(TStream& stream) {
     CheckWritable();
+    ReportWriteProgress(0);
     stream.WriteBuffer(Signature, sizeof Signature);
     for (const auto& chunk : FChunks)
         chunk->SaveToStream(stream);
+    ReportWriteProgress(100);
 }
 
 } // namespace sorvak
