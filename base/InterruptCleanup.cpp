@@ -5,6 +5,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace sorvak {
@@ -72,6 +73,19 @@ void PendingRemoval::Arm(const std::string& path) {
         slot_ = i;
         return;
     }
+}
+
+EndingSignalsHeld::EndingSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : EndingSignals)
+        sigaddset(&held, signal);
+    pthread_sigmask(SIG_BLOCK, &held, &old_);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() {
+    // A signal that came meanwhile arrives here, with the removal armed.
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
 }
 
 void PendingRemoval::Cancel() noexcept {

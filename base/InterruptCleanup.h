@@ -3,6 +3,7 @@
 // kill), SIGINT (Ctrl+C) or SIGHUP (terminal closed): while a removal is
 // pending, those signals first remove the file and then end the program as
 // they would have. Signals the program ignores stay ignored.
+#include <csignal>
 #include <string>
 
 namespace sorvak {
@@ -25,6 +26,19 @@ public:
 
 private:
     int slot_ = -1;
+};
+
+// Holds back the ending signals in this thread while it lives, so that
+// creating a file and arming its removal happen as one step.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld();
+    ~EndingSignalsHeld();
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+private:
+    sigset_t old_;
 };
 
 } // namespace sorvak

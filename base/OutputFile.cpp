@@ -104,15 +104,20 @@ OutputFile::OutputFile(const std::string& path, FileCalls& calls)
         FolderWithSeparator(target_) + "." + FileNameOf(target_).substr(0, MaxTempStem) + ".";
     for (int tries = 0;; ++tries) {
         temp_ = stem + RandomSuffix();
-        // Pending before the file exists: a signal in between finds nothing
-        // to remove, but none can leave the file behind.
-        pending_.Arm(temp_);
-        fd_ = FileDescriptor(
-            calls_.Open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        int error = 0;
+        {
+            // No ending signal between making the file and arming its
+            // removal; arming first could remove another program's file.
+            const EndingSignalsHeld held;
+            fd_ = FileDescriptor(
+                calls_.Open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (fd_)
+                pending_.Arm(temp_);
+            else
+                error = errno;
+        }
         if (fd_)
             break;
-        const int error = errno;
-        pending_.Cancel();
         if ((error != EEXIST && error != EINTR) || tries >= MaxTempTries) {
             temp_.clear();
             throw EFCreateError(path_, error);
