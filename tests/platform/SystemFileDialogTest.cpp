@@ -359,26 +359,27 @@ TEST_F(SystemFileDialogTest, PanesFollowTheStandardControlsWhenResized) {
     }
 }
 
-TEST_F(SystemFileDialogTest, PathTooLongForTheBufferIsRefusedNotCut) {
+TEST_F(SystemFileDialogTest, NameTheSystemRefusesAsTooLongIsRefusedLongerPathsAreTaken) {
     QString deep = Dir();
-    while (deep.toUtf8().size() < 270)
+    while (deep.toUtf8().size() < 300)
         deep += "/" + QString(40, u'd');
     ASSERT_TRUE(QDir().mkpath(deep));
     TTextSaveDialog dialog(&service);
     Configure(dialog, TextFilter, 1);
     dialog.InitialDir = Ansi(deep);
     WhenShown([&](SystemFileDialog& d) {
-        TypeName(d, "long");
+        // 252 + ".txt": one byte over what a name may have.
+        TypeName(d, QString(252, u'n'));
         PressReturn(d);
-        EXPECT_EQ(errors.size(), 1u);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors.front(), "ファイル名が長すぎます");
         EXPECT_TRUE(d.isVisible());
-        // A shorter name elsewhere is still taken.
-        // Set, not typed: a typed path brings up the completer's popup.
-        d.NameField()->setText(QDir(Dir()).filePath("short"));
+        // A full path beyond the old 259 bytes is taken whole.
+        d.NameField()->setText("long");
         PressReturn(d);
     });
     ASSERT_TRUE(dialog.Execute());
-    EXPECT_EQ(dialog.FileName(), Path("short.txt"));
+    EXPECT_EQ(dialog.FileName(), Ansi(deep + "/long.txt"));
 }
 
 TEST_F(SystemFileDialogTest, IncludeItemHidesFilesFromTheList) {
