@@ -21,14 +21,24 @@ std::string AbsolutePath(const std::string& path) {
     return p.lexically_normal().string();
 }
 
+namespace {
+
+constexpr const char* CannotCreateFile =
+    SORVAK_TEXT("sorvak", "ファイル \"%s\". %s を作成できません");
+
+std::vector<std::string> CannotCreateFileArguments(const std::string& path, int errnum) {
+    return {codepage::ToUtf8(AbsolutePath(path)), codepage::ToUtf8(std::strerror(errnum))};
+}
+
+} // namespace
+
 std::string CannotCreateFileMessage(const std::string& path, int errnum) {
-    return "ファイル \"" + codepage::ToUtf8(AbsolutePath(path)) + "\". " +
-           codepage::ToUtf8(std::strerror(errnum)) + " を作成できません";
+    return FillFormat(CannotCreateFile, CannotCreateFileArguments(path, errnum));
 }
 
 EFCreateError::EFCreateError(const std::string& path, int errnum)
-    : Exception(CannotCreateFileMessage(path, errnum)) {}
+    : Exception(CannotCreateFile, CannotCreateFileArguments(path, errnum)) {}
 
-EWriteError::EWriteError() : Exception("ストリームへの書き込みエラー") {}
+EWriteError::EWriteError() : Exception(SORVAK_TEXT("sorvak", "ストリームへの書き込みエラー")) {}
 
 } // namespace sorvak

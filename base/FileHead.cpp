@@ -70,8 +70,8 @@ std::optional<std::string> ReadFileHead(const std::string& path, std::size_t lim
 }
 
 EFOpenError::EFOpenError(const std::string& path, int errnum)
-    : Exception("ファイル \"" + AbsolutePath(path) + "\". " + std::strerror(errnum) +
-                " は開けません") {}
+    : Exception(SORVAK_TEXT("sorvak", "ファイル \"%s\". %s は開けません"),
+                {AbsolutePath(path), std::strerror(errnum)}) {}
 
 std::string ReadFileHeadOrThrow(const std::string& path, std::size_t limit) {
     int errnum = 0;

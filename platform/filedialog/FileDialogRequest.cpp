@@ -89,7 +89,7 @@ void RequestAdapter::WriteResult(const QStringList& files, bool readOnlyChecked)
     }
     // A path that does not fit must not be cut into another file's name.
     if (buffer.size() > request_.nMaxFile || request_.lpstrFile.size() < buffer.size())
-        throw Exception("ファイル名が長すぎます");
+        throw Exception(SORVAK_TEXT("sorvak", "ファイル名が長すぎます"));
     std::fill(request_.lpstrFile.begin(), request_.lpstrFile.end(), '\0');
     std::copy(buffer.begin(), buffer.end(), request_.lpstrFile.begin());
 
