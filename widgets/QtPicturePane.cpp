@@ -1,10 +1,12 @@
 #include "widgets/QtPicturePane.h"
 
+#include "platform/qt/ShownTexts.h"
 #include "resources/Glyphs.h"
 #include "widgets/PictureFile.h"
 #include "widgets/PreviewForm.h"
 
 #include <QBitmap>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -24,10 +26,6 @@ TRect ToRect(const QRect& r) {
 
 QRect ToQRect(const TRect& r) {
     return {r.Left, r.Top, r.Width(), r.Height()};
-}
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The glyph's lower left pixel gives the colour that lets the face show
@@ -88,7 +86,7 @@ TSilentPaintPanel::TSilentPaintPanel(QWidget* parent) : QFrame(parent), box_(new
     setMidLineWidth(1);
     connect(box_, &PaintBox::PaintFailed, this, [this] {
         box_->SetPicture({});
-        SetCaption(QString::fromUtf8("画像が不正です"));
+        SetCaption(QCoreApplication::translate("PicturePane", "画像が不正です"));
     });
 }
 
@@ -123,7 +121,7 @@ PicturePanel::PicturePanel(QWidget* parent)
     button_->setIcon(PreviewGlyph());
     button_->setIconSize(QSize(16, 16));
     button_->setAutoRaise(true);
-    button_->setToolTip(QString::fromUtf8("プレビュー"));
+    button_->setToolTip(QCoreApplication::translate("PicturePane", "プレビュー"));
     button_->setEnabled(false);
     paintPanel_->setObjectName(QStringLiteral("PaintPanel"));
     paintPanel_->Box()->setObjectName(QStringLiteral("PaintBox"));
@@ -189,7 +187,7 @@ std::string QtPicturePane::LabelText() const {
 
 void QtPicturePane::SetLabelText(const std::string& text) {
     if (panel_)
-        panel_->PictureLabel()->setText(FromUtf8(text));
+        panel_->PictureLabel()->setText(platform::ShownText(text));
 }
 
 bool QtPicturePane::PreviewEnabled() const {
@@ -207,7 +205,7 @@ std::string QtPicturePane::PaintCaption() const {
 
 void QtPicturePane::SetPaintCaption(const std::string& text) {
     if (panel_)
-        panel_->PaintPanel()->SetCaption(FromUtf8(text));
+        panel_->PaintPanel()->SetCaption(platform::ShownText(text));
 }
 
 std::optional<TPictureSize> QtPicturePane::LoadPicture(const std::string& fileName,
