@@ -7,6 +7,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 using namespace sorvak::e2e;
@@ -28,15 +29,26 @@ std::map<std::string, std::string> SessionIn(const char* locale) {
     return {{"LANG", locale}, {"LC_ALL", locale}, {"LANGUAGE", ""}};
 }
 
-void Photograph(Session& session, const char* name) {
+void Photograph(Session& session, const std::string& window, const char* name) {
     const char* folder = std::getenv("SORVAK_SCREENSHOT_DIR");
     if (folder == nullptr || *folder == '\0')
         return;
     std::this_thread::sleep_for(1s); // the window's first paint
     const fs::path file = fs::path(folder) / name;
-    RunCommand({"import", "-window", "root", "-crop", "1100x760+0+0", "+repage", file.string()},
-               session.Environment(), 30s);
+    RunCommand({"import", "-window", window, file.string()}, session.Environment(), 30s);
     EXPECT_TRUE(fs::exists(file)) << file;
+}
+
+// The window's width and height.
+std::pair<int, int> WindowSize(Session& session, const std::string& window) {
+    const std::string shell =
+        RunCommand({"xdotool", "getwindowgeometry", "--shell", window}, session.Environment())
+            .Output;
+    auto value = [&](const char* key) {
+        const std::size_t at = shell.find(key);
+        return at == std::string::npos ? 0 : std::atoi(shell.c_str() + at + std::strlen(key));
+    };
+    return {value("WIDTH="), value("HEIGHT=")};
 }
 
 class EnglishSession : public ::testing::Test {
@@ -59,13 +71,20 @@ TEST_F(EnglishSession, TextDialogAndErrorBox) {
                    "[TextSaveDialog]\r\nInitialDir=" + folder_.string() + "\r\n");
     session_.OwnClipboard({{"text", "from the clipboard"}});
     session_.StartProgram(SessionIn(Locale));
-    ASSERT_FALSE(session_.WaitForWindow("^Save Clipboard Text As$").empty());
-    Photograph(session_, "en-text-dialog.png");
+    const std::string window = session_.WaitForWindow("^Save Clipboard Text As$");
+    ASSERT_FALSE(window.empty());
+    // The file in the folder, selected, shows in the preview.
+    const auto [width, height] = WindowSize(session_, window);
+    session_.Click(window, width - 100, 68);
+    Photograph(session_, window, "en-text-dialog.png");
+    session_.Click(window, 300, height - 222); // the name field
+    session_.Key("ctrl+a");
     // Even root cannot create files in /proc.
     session_.Type("/proc/sorvak-cannot-create.txt");
     session_.Key("Return");
-    ASSERT_FALSE(session_.WaitForWindow("^Sorvak$").empty()) << "no error box";
-    Photograph(session_, "en-error-box.png");
+    const std::string box = session_.WaitForWindow("^Sorvak$");
+    ASSERT_FALSE(box.empty()) << "no error box";
+    Photograph(session_, box, "en-error-box.png");
     session_.Key("Return");
     EXPECT_EQ(session_.WaitForExit(), 0);
 }
@@ -85,7 +104,7 @@ TEST_F(EnglishSession, PictureDialog) {
     ASSERT_FALSE(window.empty());
     // The picture in the folder, selected, fills the pane.
     session_.Click(window, 250, 68);
-    Photograph(session_, "en-picture-dialog.png");
+    Photograph(session_, window, "en-picture-dialog.png");
     session_.Key("Escape");
     EXPECT_EQ(session_.WaitForExit(), 0);
 }
@@ -95,9 +114,10 @@ TEST_F(EnglishSession, FileListWindowAndInformationBox) {
                                              "file:///home/user/pictures/holiday.jpg\r\n"},
                            {"text", "/home/user/report.odt\n/home/user/pictures/holiday.jpg"}});
     session_.StartProgram(SessionIn(Locale));
-    ASSERT_FALSE(session_.WaitForWindow("^Copied Files$").empty());
-    Photograph(session_, "en-file-list.png");
-    session_.Key("Escape");
+    const std::string window = session_.WaitForWindow("^Copied Files$");
+    ASSERT_FALSE(window.empty());
+    Photograph(session_, window, "en-file-list.png");
+    session_.Click(window, 425 + 37, 180 + 12); // Close
     EXPECT_EQ(session_.WaitForExit(), 0);
 
     session_.DropClipboard();
