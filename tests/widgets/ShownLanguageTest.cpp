@@ -40,18 +40,6 @@
 namespace sorvak {
 namespace {
 
-// The session's language is LC_ALL alone, whatever the caller's LANGUAGE says;
-// set before Qt reads it.
-class LocaleOnly : public ::testing::Environment {
-public:
-    void SetUp() override {
-        unsetenv("LANGUAGE");
-        unsetenv("LC_MESSAGES");
-    }
-};
-
-[[maybe_unused]] ::testing::Environment* const localeEnvironment =
-    ::testing::AddGlobalTestEnvironment(new LocaleOnly);
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
 
