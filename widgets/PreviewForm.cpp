@@ -1,9 +1,10 @@
 #include "widgets/PreviewForm.h"
 
 #include "dialogs/SavePictureDialog.h"
-#include "widgets/QtPicturePane.h"
+#include "widgets/PaintBox.h"
 
 #include <QCoreApplication>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>

@@ -17,8 +17,9 @@
 #include "tests/support/OffscreenQt.h"
 #include "tests/support/TestFiles.h"
 #include "widgets/FrText.h"
+#include "widgets/PicturePanel.h"
 #include "widgets/PreviewForm.h"
-#include "widgets/QtPicturePane.h"
+#include "widgets/SilentPaintPanel.h"
 #include "widgets/WriteProgressWindow.h"
 
 #include <QAbstractButton>
