@@ -7,7 +7,9 @@ namespace sorvak {
 std::optional<std::int32_t> ParseIniInt(std::string_view text) {
     std::string replaced;
     if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        replaced = "$";
+        // Built by push_back: gcc 12 with the sanitizers misreads an
+        // assignment from a literal here as an overlapping copy (-Wrestrict).
+        replaced.push_back('$');
         replaced.append(text.substr(2));
         text = replaced;
     }
