@@ -22,18 +22,24 @@ std::string AbsolutePath(const std::string& path) {
     return p.lexically_normal().string();
 }
 
-std::string FileMessage(const std::string& path, int errnum, std::string_view action) {
-    return "ファイル \"" + codepage::ToUtf8(AbsolutePath(path)) + "\". " +
-           codepage::ToUtf8(std::strerror(errnum)) + " " + std::string(action);
+std::vector<std::string> FileMessageArguments(const std::string& path, int errnum) {
+    return {codepage::ToUtf8(AbsolutePath(path)), codepage::ToUtf8(std::strerror(errnum))};
 }
 
+namespace {
+
+constexpr const char* CannotCreateFile =
+    SORVAK_TEXT("sorvak", "ファイル \"%s\". %s を作成できません");
+
+} // namespace
+
 std::string CannotCreateFileMessage(const std::string& path, int errnum) {
-    return FileMessage(path, errnum, "を作成できません");
+    return FillFormat(CannotCreateFile, FileMessageArguments(path, errnum));
 }
 
 EFCreateError::EFCreateError(const std::string& path, int errnum)
-    : Exception(CannotCreateFileMessage(path, errnum)) {}
+    : Exception(CannotCreateFile, FileMessageArguments(path, errnum)) {}
 
-EWriteError::EWriteError() : Exception("ストリームへの書き込みエラー") {}
+EWriteError::EWriteError() : Exception(SORVAK_TEXT("sorvak", "ストリームへの書き込みエラー")) {}
 
 } // namespace sorvak

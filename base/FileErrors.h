@@ -3,15 +3,16 @@
 #include "base/Exception.h"
 
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace sorvak {
 
-// "ファイル "%s". %s <action>": the path (a code-page name) made absolute,
-// then the system's text for errnum (in the locale's character set), both
-// turned into UTF-8. Every message about a file is made here, so that each
-// reaches the box through this one conversion.
-std::string FileMessage(const std::string& path, int errnum, std::string_view action);
+// The two values of every message about a file ("ファイル "%s". %s ..."):
+// the path (a code-page name) made absolute, then the system's text for
+// errnum (in the locale's character set), both turned into UTF-8. Every
+// file message takes them from here, so that each reaches the box through
+// this one conversion.
+std::vector<std::string> FileMessageArguments(const std::string& path, int errnum);
 
 // "ファイル "%s". %s を作成できません".
 std::string CannotCreateFileMessage(const std::string& path, int errnum);

@@ -72,7 +72,8 @@ std::optional<std::string> ReadFileHead(const std::string& name, std::size_t lim
 }
 
 EFOpenError::EFOpenError(const std::string& path, int errnum)
-    : Exception(FileMessage(path, errnum, "は開けません")) {}
+    : Exception(SORVAK_TEXT("sorvak", "ファイル \"%s\". %s は開けません"),
+                FileMessageArguments(path, errnum)) {}
 
 std::string ReadFileHeadOrThrow(const std::string& path, std::size_t limit) {
     int errnum = 0;

@@ -19,7 +19,7 @@ namespace sorvak {
 std::optional<std::string> ReadFileHead(const std::string& path, std::size_t limit,
                                         int* errnum = nullptr);
 
-// "ファイル "%s". %s は開けません" (FileMessage).
+// "ファイル "%s". %s は開けません" (FileMessageArguments).
 class EFOpenError : public Exception {
 public:
     EFOpenError(const std::string& path, int errnum);

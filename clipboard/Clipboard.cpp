@@ -8,7 +8,7 @@ namespace sorvak {
 namespace {
 
 [[noreturn]] void CannotOpen() {
-    throw Exception("クリップボードを開くことができません");
+    throw Exception(SORVAK_TEXT("sorvak", "クリップボードを開くことができません"));
 }
 
 // An owner that did not hand over its content in time is a clipboard that
@@ -88,7 +88,7 @@ std::pair<std::int32_t, std::int32_t> TClipboard::BitmapSize() {
     ClipboardOpen open(*this);
     const auto size = FromOwner([&] { return backend_.GetBitmapSize(); });
     if (!size)
-        throw Exception("未対応のクリップボード データです");
+        throw Exception(SORVAK_TEXT("sorvak", "未対応のクリップボード データです"));
     return *size;
 }
 

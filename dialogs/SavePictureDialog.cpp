@@ -2,6 +2,7 @@
 
 #include "base/CodePage.h"
 #include "base/FileNames.h"
+#include "base/ShownText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,8 +13,8 @@ namespace sorvak {
 
 namespace {
 
-constexpr const char* NoPicture = "(なし)";
-constexpr const char* NoPictureLabel = "画像:";
+constexpr const char* NoPicture = SORVAK_TEXT("sorvak", "(なし)");
+constexpr const char* NoPictureLabel = SORVAK_TEXT("sorvak", "画像:");
 
 std::string LowerAscii(std::string text) {
     for (char& c : text)
@@ -61,8 +62,10 @@ TPictureSize PreviewClientSize(TPictureSize client, TPictureSize panelClient, TP
 }
 
 TOpenPictureDialog::TOpenPictureDialog(FileDialogService* service) : TOpenDialog(service) {
-    Filter = codepage::FromUtf8("すべての画像 (*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif)|"
-                                "*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif");
+    Filter = codepage::FromUtf8(
+        std::string(SORVAK_TEXT(
+            "sorvak", "すべての画像 (*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif)")) +
+        "|*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif");
 }
 
 TOpenPictureDialog::~TOpenPictureDialog() = default;

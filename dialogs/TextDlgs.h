@@ -2,6 +2,7 @@
 // The program's text file dialogs: the dialog that keeps the typed name's
 // extension in step with the chosen filter, and the open and save dialogs
 // with a preview strip below the standard controls.
+#include "base/ShownText.h"
 #include "dialogs/OpenDialog.h"
 #include "dialogs/TextPreviewPane.h"
 
@@ -12,7 +13,8 @@ namespace sorvak {
 // Name of the child template that reserves the preview strip.
 inline constexpr const char* TextDialogTemplate = "ENHDLG1";
 // The check box of the preview strip.
-inline constexpr const char* PreviewCheckCaption = "内容をプレビューする(&P)";
+inline constexpr const char* PreviewCheckCaption =
+    SORVAK_TEXT("sorvak", "内容をプレビューする(&P)");
 // The preview's font face; the pane falls back to the system's fixed-pitch
 // font where it is not installed.
 inline constexpr const char* PreviewFontFace = "ＭＳ ゴシック";

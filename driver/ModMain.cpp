@@ -2,6 +2,7 @@
 
 #include "base/FileNames.h"
 #include "base/Paths.h"
+#include "base/ShownText.h"
 #include "clipboard/DropFiles.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Graphic.h"
@@ -55,15 +56,18 @@ TDataModule1::TDataModule1(DriverServices services) : services_(std::move(servic
     SavePictureDialog1->Filter = codepage::FromUtf8(PictureFilterText());
     SavePictureDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
                                    TOpenOption::ofEnableSizing};
-    SavePictureDialog1->Title = codepage::FromUtf8("クリップボード画像に名前を付けて保存");
+    SavePictureDialog1->Title =
+        codepage::FromUtf8(SORVAK_TEXT("sorvak", "クリップボード画像に名前を付けて保存"));
 
     TextSaveDialog1 = std::make_unique<TTextSaveDialog>(services_.Dialogs);
     TextSaveDialog1->DefaultExt = "txt";
     TextSaveDialog1->SetFileName("ClipboardText.txt");
     TextSaveDialog1->Filter =
-        codepage::FromUtf8("テキストファイル(*.txt)|*.txt|すべてのファイル|*.*");
+        codepage::FromUtf8(std::string(SORVAK_TEXT("sorvak", "テキストファイル(*.txt)")) +
+                           "|*.txt|" + SORVAK_TEXT("sorvak", "すべてのファイル") + "|*.*");
     TextSaveDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofEnableSizing};
-    TextSaveDialog1->Title = codepage::FromUtf8("クリップボードテキストに名前を付けて保存");
+    TextSaveDialog1->Title =
+        codepage::FromUtf8(SORVAK_TEXT("sorvak", "クリップボードテキストに名前を付けて保存"));
     TextSaveDialog1->ShowPlacesBar = true;
     TextSaveDialog1->Preview = true;
 
@@ -96,7 +100,9 @@ void TDataModule1::DataModuleCreate() {
     else if (clipboard.QueryFormat(CF_HDROP))
         FileListBranch();
     else if (services_.ShowInformation)
-        services_.ShowInformation("情報", "クリップボードが空か未サポートのフォーマットです。");
+        services_.ShowInformation(
+            SORVAK_TEXT("sorvak", "情報"),
+            SORVAK_TEXT("sorvak", "クリップボードが空か未サポートのフォーマットです。"));
     quitPosted_ = true;
 }
 
@@ -180,7 +186,8 @@ void TDataModule1::FileListBranch() {
     dialog.Filter = TextSaveDialog1->Filter;
     dialog.SetFileName("CopyFiles.txt");
     dialog.DefaultExt = "txt";
-    dialog.Title = codepage::FromUtf8("コピーされたファイルリストに名前を付けて保存");
+    dialog.Title =
+        codepage::FromUtf8(SORVAK_TEXT("sorvak", "コピーされたファイルリストに名前を付けて保存"));
     window->SetMemoText(paths.JoinText());
     window->ShowModal();
 }

@@ -114,20 +114,6 @@ private:
     std::size_t& pos_;
 };
 
-std::string FormatMessage(const char* pattern, std::initializer_list<std::string_view> args) {
-    std::string out;
-    auto arg = args.begin();
-    for (const char* p = pattern; *p; ++p) {
-        if (p[0] == '%' && p[1] == 's' && arg != args.end()) {
-            out.append(*arg++);
-            ++p;
-        } else {
-            out.push_back(*p);
-        }
-    }
-    return out;
-}
-
 class Converter {
 public:
     Converter(std::string_view input, std::size_t& position, FormTextSink& sink)
@@ -339,9 +325,9 @@ private:
     [[noreturn]] void UnknownType(unsigned char type) const {
         char number[8];
         const auto result = std::to_chars(number, number + sizeof number, type & 0x7F);
-        throw EFormReadError(
-            FormatMessage(SPropertyException, {componentName_, ".", propertyName_,
-                                               std::string_view(number, result.ptr - number)}));
+        throw EFormReadError(SPropertyException,
+                             {std::string(componentName_), ".", std::string(propertyName_),
+                              std::string(number, result.ptr - number)});
     }
 
     void List() {

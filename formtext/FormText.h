@@ -18,12 +18,14 @@ public:
 
 namespace formtext {
 
-inline constexpr const char* SInvalidImage = "不正なイメージ リスト";
-inline constexpr const char* SInvalidPropValue = "不正なプロパティの値です";
+inline constexpr const char* SInvalidImage = SORVAK_TEXT("sorvak", "不正なイメージ リスト");
+inline constexpr const char* SInvalidPropValue = SORVAK_TEXT("sorvak", "不正なプロパティの値です");
 // Component name, ".", property name, type number.
-inline constexpr const char* SPropertyException = "%s%s%s の読み込み中のエラー : %s";
-inline constexpr const char* SReadError = "ストリームからの読み込みエラー";
-inline constexpr const char* SNestingTooDeep = "フォーム記述の入れ子が深すぎます";
+inline constexpr const char* SPropertyException =
+    SORVAK_TEXT("sorvak", "%s%s%s の読み込み中のエラー : %s");
+inline constexpr const char* SReadError = SORVAK_TEXT("sorvak", "ストリームからの読み込みエラー");
+inline constexpr const char* SNestingTooDeep =
+    SORVAK_TEXT("sorvak", "フォーム記述の入れ子が深すぎます");
 
 // Deepest nesting level the converter accepts. Real forms stay far below it;
 // the bound keeps hostile streams from nesting without end, which would cost

@@ -95,15 +95,15 @@ TBitmap::TBitmap() : FImage(EmptyImage()) {}
 void TBitmap::LoadClipboardBitmap(unsigned format, DeviceBitmap* data,
                                   const DevicePalette* palette) {
     if (format != CF_BITMAP || data == nullptr)
-        throw Exception("未対応のクリップボード データです");
+        throw Exception(SORVAK_TEXT("sorvak", "未対応のクリップボード データです"));
     const int bpp = data->BitsPerPixel;
     if (data->Width < 0 || data->Planes != 1 ||
         (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32))
-        throw Exception("ビットマップイメージが不正です");
+        throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
     const std::int64_t width = data->Width;
     const std::int64_t height = std::abs(static_cast<std::int64_t>(data->Height));
     if (height > std::numeric_limits<std::int32_t>::max())
-        throw Exception("ビットマップイメージが不正です");
+        throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
 
     auto image = std::make_shared<TBitmapImage>();
     image->Width = static_cast<std::int32_t>(width);
@@ -117,10 +117,10 @@ void TBitmap::LoadClipboardBitmap(unsigned format, DeviceBitmap* data,
         const std::size_t stride = RowStride(width, bpp);
         if (stride == 0 ||
             static_cast<std::uint64_t>(height) > std::numeric_limits<std::size_t>::max() / stride)
-            throw Exception("ビットマップイメージが不正です");
+            throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
         const std::size_t total = stride * static_cast<std::size_t>(height);
         if (data->Bits.size() < total)
-            throw Exception("ビットマップイメージが不正です");
+            throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
         image->Bits = std::move(data->Bits);
         data->Bits.clear();
         image->Bits.resize(total);
@@ -223,7 +223,7 @@ std::vector<TRGBQuad> TBitmap::ColorTable() const {
 const std::uint8_t* TBitmap::ScanLine(std::int32_t y) const {
     const TBitmapImage& image = *FImage;
     if (image.Empty() || y < 0 || y >= image.Height)
-        throw Exception("ビットマップイメージが不正です");
+        throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
     return image.Bits.data() +
            static_cast<std::size_t>(image.Height - 1 - y) * RowStride(image.Width, image.Depth());
 }
@@ -232,7 +232,7 @@ void TBitmap::ReadRow(std::int32_t y, int bitCount, std::uint8_t* out) const {
     const TBitmapImage& image = *FImage;
     const int depth = image.Depth();
     if (image.Empty() || y < 0 || y >= image.Height)
-        throw Exception("ビットマップイメージが不正です");
+        throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
     const std::size_t srcStride = RowStride(image.Width, depth);
     const std::uint8_t* src = ScanLine(y);
     const std::size_t width = static_cast<std::size_t>(image.Width);
@@ -241,7 +241,7 @@ void TBitmap::ReadRow(std::int32_t y, int bitCount, std::uint8_t* out) const {
         return;
     }
     if (bitCount != 24 && bitCount != 32)
-        throw Exception("ビットマップイメージが不正です");
+        throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
     const std::size_t outStride = RowStride(image.Width, bitCount);
     const std::size_t step = static_cast<std::size_t>(bitCount / 8);
     std::uint8_t* o = out;
@@ -283,7 +283,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     else if (format == TPixelFormat::pf32bit)
         bitCount = 32;
     else
-        throw Exception("ビットマップイメージが不正です");
+        throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
     auto image = std::make_shared<TBitmapImage>();
     image->Width = FImage->Width;
     image->Height = FImage->Height;
@@ -294,12 +294,12 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
         const std::size_t stride = RowStride(image->Width, bitCount);
         if (stride == 0 || static_cast<std::uint64_t>(image->Height) >
                                std::numeric_limits<std::size_t>::max() / stride)
-            throw Exception("システム リソースが足りません");
+            throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
         try {
             image->Bits.resize(stride * static_cast<std::size_t>(image->Height));
         } catch (const std::bad_alloc&) {
             // The picture memory is the drawing resource that could not be made.
-            throw Exception("システム リソースが足りません");
+            throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
         }
         for (std::int32_t y = 0; y < image->Height; ++y)
             ReadRow(y, bitCount,

@@ -38,7 +38,7 @@ void TBitmap::WriteToStream(TStream& stream) {
     const std::uint64_t fileSize = 14 + headerSize + imageSize;
     // The size fields are 32 bits wide; a larger picture has no BMP form.
     if (fileSize > 0xFFFFFFFFu || imageSize > Bits().size())
-        throw Exception("ビットマップイメージが不正です");
+        throw Exception(SORVAK_TEXT("sorvak", "ビットマップイメージが不正です"));
 
     std::vector<std::uint8_t> head(static_cast<std::size_t>(14 + headerSize));
     std::uint8_t* p = head.data();

@@ -130,7 +130,8 @@ void TermDestination(j_compress_ptr cinfo) {
 
 } // namespace
 
-EJPEG::EJPEG(int code) : Exception("JPEG エラー #" + std::to_string(code)), FCode(code) {}
+EJPEG::EJPEG(int code)
+    : Exception(SORVAK_TEXT("sorvak", "JPEG エラー #%d"), {std::to_string(code)}), FCode(code) {}
 
 TJPEGImage::TJPEGImage()
     : QualityPercent(JPEGDefaults.CompressionQuality), GrayOutput(JPEGDefaults.Grayscale),
@@ -176,7 +177,8 @@ void TJPEGImage::Compress() {
         if (err.HandlerError)
             std::rethrow_exception(err.HandlerError);
         if (err.OutOfMemory)
-            throw Exception("メモリストリームの拡大中にメモリが足りなくなりました");
+            throw Exception(
+                SORVAK_TEXT("sorvak", "メモリストリームの拡大中にメモリが足りなくなりました"));
         throw EJPEG(err.Code);
     }
 

@@ -1,5 +1,6 @@
 #include "imaging/PictureFormats.h"
 
+#include "base/ShownText.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Gif.h"
 #include "imaging/Jpeg.h"
@@ -16,10 +17,11 @@ template <typename Writer> std::unique_ptr<TGraphic> Create() {
 // "*.ipeg" is deliberate: the filter has always offered this pattern, and
 // saved settings and users' habits know the list as it is.
 constexpr std::array<PictureFormat, 4> Formats{{
-    {1, "ビットマップ (*.bmp)", "*.bmp", "bmp", &Create<TBitmap>},
-    {2, "JPEG イメージファイル (*.jpg)", "*.jpg;*.ipeg", "jpg", &Create<TJPEGImage>},
-    {3, "PNG イメージファイル (*.png)", "*.png", "png", &Create<TPNGObject>},
-    {4, "GIF イメージファイル (*.gif)", "*.gif", "gif", &Create<TGIFImage>},
+    {1, SORVAK_TEXT("sorvak", "ビットマップ (*.bmp)"), "*.bmp", "bmp", &Create<TBitmap>},
+    {2, SORVAK_TEXT("sorvak", "JPEG イメージファイル (*.jpg)"), "*.jpg;*.ipeg", "jpg",
+     &Create<TJPEGImage>},
+    {3, SORVAK_TEXT("sorvak", "PNG イメージファイル (*.png)"), "*.png", "png", &Create<TPNGObject>},
+    {4, SORVAK_TEXT("sorvak", "GIF イメージファイル (*.gif)"), "*.gif", "gif", &Create<TGIFImage>},
 }};
 
 } // namespace

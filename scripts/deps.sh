@@ -8,8 +8,10 @@ packages=(
     # build and run
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libxcb1-dev
+    # the program's catalogues are compiled by lrelease (Qt6LinguistTools)
+    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     zlib1g-dev libjpeg62-turbo-dev
-    # the program's texts are Japanese
+    # the program's texts are Japanese (English in other languages)
     fonts-noto-cjk
 )
 if [[ $what == test ]]; then
@@ -50,6 +52,11 @@ fi
 # A locale with a decimal comma shows that numbers are written locale-free.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
     localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
+# English and German sessions show the program's English texts; under German
+# Qt's own labels are German.
+if ! locale -a 2>/dev/null | grep -qi '^en_US.utf8$'; then
+    localedef -i en_US -f UTF-8 en_US.UTF-8
 fi
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.sjis$'; then
     localedef --no-warnings=ascii -i ja_JP -f SHIFT_JIS ja_JP.SJIS || true

@@ -6,6 +6,7 @@
 #include "clipboard/Clipboard.h"
 #include "settings/ExtIniFile.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -50,13 +51,14 @@ QPushButton* MakeButton(const QString& caption, QWidget* parent) {
 
 TTextForm::TTextForm(TextFormServices services, QWidget* parent)
     : QDialog(parent), services_(std::move(services)) {
-    setWindowTitle(QStringLiteral("ファイルのコピー"));
+    setWindowTitle(QCoreApplication::translate("FileListWindow", "ファイルのコピー"));
     setFont(FormFont());
     setSizeGripEnabled(false);
 
     TopPanel = new QWidget(this);
-    Label1 =
-        new QLabel(QStringLiteral("クリップボードにコピーされたファイルのパスです。"), TopPanel);
+    Label1 = new QLabel(QCoreApplication::translate(
+                            "FileListWindow", "クリップボードにコピーされたファイルのパスです。"),
+                        TopPanel);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setGeometry(8, 8, 329, 25);
@@ -69,9 +71,9 @@ TTextForm::TTextForm(TextFormServices services, QWidget* parent)
     Memo1->setPlainText(QStringLiteral("Memo1"));
 
     Panel1 = new QWidget(this);
-    Button3 = MakeButton(QStringLiteral("コピー"), Panel1);
-    Button1 = MakeButton(QStringLiteral("保存"), Panel1);
-    Button2 = MakeButton(QStringLiteral("閉じる"), Panel1);
+    Button3 = MakeButton(QCoreApplication::translate("FileListWindow", "コピー"), Panel1);
+    Button1 = MakeButton(QCoreApplication::translate("FileListWindow", "保存"), Panel1);
+    Button2 = MakeButton(QCoreApplication::translate("FileListWindow", "閉じる"), Panel1);
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });

@@ -3,6 +3,7 @@
 #include "resources/Glyphs.h"
 
 #include <QBitmap>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QToolButton>
@@ -43,7 +44,7 @@ PicturePanel::PicturePanel(QWidget* parent)
     button_->setIcon(PreviewGlyph());
     button_->setIconSize(QSize(16, 16));
     button_->setAutoRaise(true);
-    button_->setToolTip(QString::fromUtf8("プレビュー"));
+    button_->setToolTip(QCoreApplication::translate("PicturePane", "プレビュー"));
     button_->setEnabled(false);
     paintPanel_->setObjectName(QStringLiteral("PaintPanel"));
     paintPanel_->Box()->setObjectName(QStringLiteral("PaintBox"));

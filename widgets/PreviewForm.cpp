@@ -3,6 +3,7 @@
 #include "dialogs/SavePictureDialog.h"
 #include "widgets/PaintBox.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
@@ -21,7 +22,7 @@ constexpr int PanelMargin = 5;
 PreviewForm::PreviewForm(const QImage& picture, QWidget* parent)
     : QDialog(parent, Qt::Tool), panel_(new QFrame(this)), image_(new PaintBox(panel_)) {
     setObjectName(QStringLiteral("PreviewForm"));
-    setWindowTitle(QString::fromUtf8("プレビュー"));
+    setWindowTitle(QCoreApplication::translate("PreviewWindow", "プレビュー"));
     setModal(true);
     panel_->setObjectName(QStringLiteral("Panel"));
     panel_->setFrameStyle(QFrame::Box | QFrame::Plain);

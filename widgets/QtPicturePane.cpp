@@ -1,5 +1,6 @@
 #include "widgets/QtPicturePane.h"
 
+#include "platform/qt/ShownTexts.h"
 #include "widgets/PictureFile.h"
 #include "widgets/PreviewForm.h"
 
@@ -17,10 +18,6 @@ TRect ToRect(const QRect& r) {
 
 QRect ToQRect(const TRect& r) {
     return {r.Left, r.Top, r.Width(), r.Height()};
-}
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -69,7 +66,7 @@ std::string QtPicturePane::LabelText() const {
 
 void QtPicturePane::SetLabelText(const std::string& text) {
     if (panel_)
-        panel_->PictureLabel()->setText(FromUtf8(text));
+        panel_->PictureLabel()->setText(platform::ShownText(text));
 }
 
 bool QtPicturePane::PreviewEnabled() const {
@@ -87,7 +84,7 @@ std::string QtPicturePane::PaintCaption() const {
 
 void QtPicturePane::SetPaintCaption(const std::string& text) {
     if (panel_)
-        panel_->PaintPanel()->SetCaption(FromUtf8(text));
+        panel_->PaintPanel()->SetCaption(platform::ShownText(text));
 }
 
 std::optional<TPictureSize> QtPicturePane::LoadPicture(const std::string& fileName,

@@ -2,6 +2,7 @@
 
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/QtAnsi.h"
+#include "platform/qt/ShownTexts.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -62,7 +63,7 @@ TRect QtTextPreviewPane::PanelClientRect() const {
 void QtTextPreviewPane::CreateCheckBox(const TRect& bounds, const std::string& caption,
                                        bool checked) {
     delete checkBox_;
-    checkBox_ = new QCheckBox(QString::fromStdString(caption), panel_);
+    checkBox_ = new QCheckBox(platform::ShownText(caption), panel_);
     checkBox_->setGeometry(ToQRect(bounds));
     checkBox_->setChecked(checked);
     QObject::connect(checkBox_, &QCheckBox::toggled, checkBox_, [this] { CheckToggled(); });

@@ -1,5 +1,6 @@
 #include "widgets/SilentPaintPanel.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 namespace sorvak::widgets {
@@ -11,7 +12,7 @@ TSilentPaintPanel::TSilentPaintPanel(QWidget* parent) : QFrame(parent), box_(new
     setMidLineWidth(1);
     connect(box_, &PaintBox::PaintFailed, this, [this] {
         box_->SetPicture({});
-        SetCaption(QString::fromUtf8("画像が不正です"));
+        SetCaption(QCoreApplication::translate("PicturePane", "画像が不正です"));
     });
 }
 

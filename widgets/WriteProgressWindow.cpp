@@ -37,7 +37,9 @@ void WriteProgressWindow::Report(int percent) {
         window->setWindowTitle(QApplication::applicationName());
         window->setAttribute(Qt::WA_ShowWithoutActivating);
         auto* layout = new QVBoxLayout(window);
-        auto* label = new QLabel(QString::fromUtf8("%1 形式で保存しています...").arg(format_));
+        auto* label =
+            new QLabel(QCoreApplication::translate("ProgressWindow", "%1 形式で保存しています...")
+                           .arg(format_));
         layout->addWidget(label);
         bar_ = new QProgressBar;
         bar_->setRange(0, 100);

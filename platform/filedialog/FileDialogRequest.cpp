@@ -36,7 +36,7 @@ QString ExistingFolder(const std::string& remembered) {
 } // namespace
 
 void ThrowNameTooLong() {
-    throw Exception("ファイル名が長すぎます");
+    throw Exception(SORVAK_TEXT("sorvak", "ファイル名が長すぎます"));
 }
 
 bool TooLongForTheSystem(const QString& path) {

@@ -7,6 +7,8 @@
 #include "platform/filedialog/NameOnlyIconProvider.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/QtAnsi.h"
+#include "platform/qt/QtTranslations.h"
+#include "platform/qt/ShownTexts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -108,7 +110,8 @@ SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
     BuildFileDialog();
     standardLayout->addWidget(files_);
     if ((request_.Flags & ofn::HideReadOnly) == 0) {
-        readOnly_ = new QCheckBox(QString::fromUtf8("読み取り専用ファイルとして開く(&R)"));
+        readOnly_ = new QCheckBox(
+            QCoreApplication::translate("FileDialog", "読み取り専用ファイルとして開く(&R)"));
         readOnly_->setChecked((request_.Flags & ofn::ReadOnly) != 0);
         auto* row = new QHBoxLayout;
         row->setContentsMargins(9, 0, 9, 0);
@@ -122,7 +125,7 @@ SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
     BuildTemplate();
 
     const QString title =
-        request_.lpstrTitle.empty() ? files_->windowTitle() : FromAnsi(request_.lpstrTitle);
+        request_.lpstrTitle.empty() ? files_->windowTitle() : ShownAnsiText(request_.lpstrTitle);
     setWindowTitle(title);
     files_->setWindowTitle(title); // the overwrite question's caption
 

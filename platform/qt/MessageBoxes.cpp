@@ -1,6 +1,7 @@
 #include "platform/qt/MessageBoxes.h"
 
 #include "base/Exception.h"
+#include "platform/qt/ShownTexts.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -65,11 +66,11 @@ void ShowErrorBox(std::string_view message) {
 void ShowException(const std::exception& failure) {
     if (dynamic_cast<const EAbort*>(&failure) != nullptr)
         return;
-    ShowErrorBox(failure.what());
+    ShowErrorBox(ShownMessage(failure));
 }
 
 void ShowInformationBox(const std::string& caption, const std::string& text) {
-    RunBox(QMessageBox::Information, QString::fromStdString(caption), QString::fromStdString(text));
+    RunBox(QMessageBox::Information, ShownText(caption), ShownText(text));
 }
 
 } // namespace sorvak::platform

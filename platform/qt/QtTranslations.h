@@ -1,10 +1,22 @@
 #pragma once
-// Qt's own translations of its standard labels.
+// The program's language: Qt's own translations of its standard labels, and
+// the program's catalogue (translations/sorvak_*.ts, built into the program).
+#include <QString>
+#include <QStringList>
 
 namespace sorvak::platform {
 
-// Loads Qt's own translations for the user's language into the application,
-// once, so that the dialog's standard labels are in that language.
+// The catalogue for the user's languages, most wanted first (Qt's
+// uiLanguages, "ja-JP" or "ja_JP" alike): "" for the Japanese source texts,
+// chosen for Japanese and for the C and POSIX locales; else the first
+// language that has a catalogue; else English ("en").
+QString CatalogueLanguage(const QStringList& uiLanguages, const QStringList& catalogues);
+
+// The languages whose catalogues the program carries ("en", ...).
+QStringList CatalogueLanguages();
+
+// Installs, once, Qt's own translations for the user's language and the
+// program's catalogue chosen by CatalogueLanguage from the system locale.
 void InstallQtTranslations();
 
 } // namespace sorvak::platform

@@ -322,14 +322,14 @@ std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
         return IsMonochrome(content.Image) ? MonochromeBitmap(content.Image)
                                            : TrueColourBitmap(content.Image);
     } catch (const std::bad_alloc&) {
-        throw Exception("システム リソースが足りません");
+        throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
     }
 }
 
 std::optional<std::pair<std::int32_t, std::int32_t>> QtClipboard::GetBitmapSize() {
     const Snapshot& content = Content();
     if (content.Kind == Snapshot::Picture::TooLarge)
-        throw Exception("システム リソースが足りません");
+        throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
     if (content.Kind == Snapshot::Picture::None)
         return std::nullopt;
     return std::pair(content.Image.width(), content.Image.height());

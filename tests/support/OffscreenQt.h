@@ -19,6 +19,11 @@ class OffscreenQtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The tests read the Japanese texts, whatever the caller's session
+        // language: a test about another language sets LC_ALL itself.
+        if (qEnvironmentVariableIsEmpty("LC_ALL"))
+            qputenv("LC_ALL", "C.UTF-8");
+        qunsetenv("LANGUAGE");
         config_ = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
         app_ = std::make_unique<QApplication>(argc_, argv_);

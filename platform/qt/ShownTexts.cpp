@@ -1,0 +1,36 @@
+#include "platform/qt/ShownTexts.h"
+
+#include "base/Exception.h"
+#include "base/ShownText.h"
+#include "platform/qt/QtAnsi.h"
+
+#include <QCoreApplication>
+
+namespace sorvak::platform {
+
+namespace {
+
+std::string Utf8Of(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+} // namespace
+
+QString ShownText(std::string_view utf8) {
+    const std::string source(utf8);
+    return QCoreApplication::translate(ShownTextContext, source.c_str());
+}
+
+QString ShownAnsiText(std::string_view ansi) {
+    return ShownText(Utf8Of(FromAnsi(ansi)));
+}
+
+std::string ShownMessage(const std::exception& failure) {
+    if (const auto* own = dynamic_cast<const Exception*>(&failure))
+        if (own->Format() != nullptr)
+            return FillFormat(Utf8Of(ShownText(own->Format())), own->Arguments());
+    return Utf8Of(ShownText(failure.what()));
+}
+
+} // namespace sorvak::platform
