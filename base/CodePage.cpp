@@ -260,8 +260,12 @@ void FromUtf8InSlices(std::string_view utf8, int codePage, std::size_t slice,
         while (end > pos && end < utf8.size() &&
                (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
             --end;
-        if (end == pos)
+        if (end == pos) {
+            // A slice shorter than the character: the whole character.
             end = std::min(utf8.size(), pos + slice);
+            while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+                ++end;
+        }
         piece(FromUtf8(utf8.substr(pos, end - pos), codePage));
         pos = end;
     }

@@ -42,8 +42,9 @@ TEST(CodePage, SlicedConversionJoinsToTheWholeConversion) {
                 });
                 EXPECT_EQ(joined, FromUtf8(text, codePage)) << text << " slice " << slice;
                 // UTF-8 is passed on whole; the others a slice at a time.
-                if (codePage == ShiftJis && slice == 1)
+                if (codePage == ShiftJis && slice == 1) {
                     EXPECT_GE(pieces, text.size() / 4) << text;
+                }
             }
         }
     }
