@@ -118,6 +118,11 @@ int main(int argc, char** argv) {
     }
 
     Display display;
+    if (!display.Opened()) {
+        std::fprintf(stderr, "cannot open the display\n");
+        fs::remove_all(folder);
+        return 1;
+    }
     std::vector<double> ourStart, bareStart, ourSave, writer, ourPeak, barePeak;
     const std::string written = "Image\xEF\xBC\x88" + std::to_string(bitmap.Width()) + "\xC3\x97" +
                                 std::to_string(bitmap.Height()) + "\xEF\xBC\x89.png";

@@ -1,7 +1,7 @@
 #pragma once
 // What the road benchmarks share: starting a program, waiting for its
 // windows on the display, its peak memory, medians.
-#include <xcb/xcb.h>
+#include "platform/x11/Xcb.h"
 
 #include <chrono>
 #include <string>
@@ -18,9 +18,8 @@ double Ms(Clock::duration d);
 class Display {
 public:
     Display();
-    ~Display();
-    Display(const Display&) = delete;
-    Display& operator=(const Display&) = delete;
+
+    bool Opened() const { return c_.Screen() != nullptr; }
 
     // The next top-level window of that name mapped, or 0 after `limit`.
     xcb_window_t WaitForMap(const std::string& title, Clock::time_point limit);
@@ -28,11 +27,11 @@ public:
     bool WaitForUnmap(xcb_window_t window, Clock::time_point limit);
 
 private:
-    xcb_generic_event_t* Next(Clock::time_point limit);
+    platform::XcbEvent Next(Clock::time_point limit);
     std::string Name(xcb_window_t window);
 
-    xcb_connection_t* c_;
-    xcb_atom_t netWmName_, utf8_;
+    platform::XcbConnection c_;
+    xcb_atom_t netWmName_ = XCB_ATOM_NONE, utf8_ = XCB_ATOM_NONE;
 };
 
 // Starts args[0] with those arguments in `folder` (or here when empty), its

@@ -145,6 +145,11 @@ int main(int argc, char** argv) {
     }
 
     Display display;
+    if (!display.Opened()) {
+        std::fprintf(stderr, "cannot open the display\n");
+        fs::remove_all(folder);
+        return 1;
+    }
     const fs::path written = folder / "ClipboardText.txt";
     std::vector<double> ourStart, ourSave, ourEnd, ourPeak, xclip, durable;
     for (int i = 0; i < runs; ++i) {
