@@ -2,6 +2,7 @@
 
 #include "base/Utf.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <iconv.h>
@@ -243,6 +244,31 @@ std::string ToUtf8(std::string_view ansi, int codePage) {
     if (codePage == Utf8)
         return std::string(ansi);
     return Convert(ansi, CharsetOf(codePage), "UTF-8", Input::Bytes);
+}
+
+void FromUtf8InSlices(std::string_view utf8, int codePage, std::size_t slice,
+                      const std::function<void(std::string_view)>& piece) {
+    if (codePage == Utf8) {
+        piece(utf8);
+        return;
+    }
+    // Each slice ends before a byte that starts a character (or a stray
+    // byte), so no character is cut; the code pages convert without state.
+    slice = std::max<std::size_t>(slice, 1);
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        std::size_t end = std::min(utf8.size(), pos + slice);
+        while (end > pos && end < utf8.size() &&
+               (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+            --end;
+        if (end == pos) {
+            // A slice shorter than the character: the whole character.
+            end = std::min(utf8.size(), pos + slice);
+            while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+                ++end;
+        }
+        piece(FromUtf8(utf8.substr(pos, end - pos), codePage));
+        pos = end;
+    }
 }
 
 std::string FromUtf16(std::u16string_view text, int codePage) {

@@ -3,6 +3,7 @@
 // All double-byte rules go through these helpers, with the code page as a
 // parameter so that code page 932 and UTF-8 are tested alike.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,11 @@ bool IsTrailByte(std::string_view text, std::size_t index, int codePage = System
 // the target lacks become "?", the default character of the code pages.
 std::string FromUtf8(std::string_view utf8, int codePage = System());
 std::string ToUtf8(std::string_view ansi, int codePage = System());
+// FromUtf8 of a long text a slice of about `slice` bytes at a time, each
+// handed to `piece`, so that the whole is never held twice; the pieces join
+// to what FromUtf8 of the whole gives. UTF-8 is handed on as it is.
+void FromUtf8InSlices(std::string_view utf8, int codePage, std::size_t slice,
+                      const std::function<void(std::string_view)>& piece);
 // UTF-16 (host order units) to the ANSI code page, as WideCharToMultiByte does.
 std::string FromUtf16(std::u16string_view text, int codePage = System());
 

@@ -10,11 +10,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 #include "bench/BenchRegistry.h"
@@ -66,6 +69,20 @@ int Usage() {
 }
 
 } // namespace
+
+void FlushDurably(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0)
+        throw std::runtime_error("cannot flush " + path);
+    ::close(fd);
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const int dir =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
 
 void RegisterWriter(BenchWriter writer) {
     Registry().push_back(std::move(writer));

@@ -12,7 +12,8 @@
 //           }}}});
 //
 // The program's own run is the same for every writer: create the object,
-// AssignFrom the clipboard bitmap, WriteToFile.
+// AssignFrom the clipboard bitmap, WriteToFile, which flushes the file and
+// its folder; every reference that writes a file ends with FlushDurably.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -54,6 +55,11 @@ struct BenchWriter {
     std::function<std::unique_ptr<TGraphic>()> Create;
     std::vector<BenchReference> References;
 };
+
+// What every file the program saves gets once written, so that a reference
+// pays for it as the writer does: the file's data and its folder's entry
+// flushed to the disk.
+void FlushDurably(const std::string& path);
 
 void RegisterWriter(BenchWriter writer);
 const std::vector<BenchWriter>& Writers();

@@ -1,4 +1,5 @@
-// BMP: the writer against a plain write of the header and the rows.
+// BMP: the writer against a plain write of the header and the rows, flushed
+// as the program flushes every file.
 #include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -36,6 +37,7 @@ TimedRun PlainWrite(const BenchPicture& picture) {
             ::write(fd.get(), bitmap.Bits().data(), bitmap.Bits().size()) !=
                 static_cast<ssize_t>(bitmap.Bits().size()))
             throw std::runtime_error("plain BMP write failed");
+        FlushDurably(path);
     };
 }
 

@@ -52,6 +52,7 @@ void WriteWithGiflib(const std::string& path, int width, int height,
     GifFreeMapObject(map);
     if (!ok)
         throw std::runtime_error("giflib could not write the picture");
+    sorvak::bench::FlushDurably(path);
 }
 
 const sorvak::bench::WriterRegistration registration({

@@ -40,6 +40,7 @@ TimedRun Direct(const BenchPicture& picture) {
             throw std::runtime_error("cannot write " + path);
         std::fclose(file);
         std::free(out);
+        FlushDurably(path);
     };
 }
 

@@ -8,9 +8,9 @@
 // (needs DISPLAY, xclip and xdotool; a copy of SORVAK runs in a temporary
 // folder, its settings choosing PNG there).
 #include "bench/ImageReaders.h"
+#include "bench/RoadSupport.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Png.h"
-#include "platform/x11/Xcb.h"
 
 #include <algorithm>
 #include <chrono>
@@ -21,115 +21,16 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-using sorvak::platform::InternAtom;
-using sorvak::platform::XcbConnection;
-using sorvak::platform::XcbEvent;
-using sorvak::platform::XcbReply;
+using namespace sorvak::bench;
 
 namespace {
 
 const char* const DialogTitle = "クリップボード画像に名前を付けて保存";
 const char* const BareTitle = "bare-file-dialog";
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-class Display {
-public:
-    Display() {
-        const xcb_screen_t* screen = c_.Screen();
-        if (screen == nullptr)
-            return;
-        const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(c_, screen->root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(c_);
-        netWmName_ = InternAtom(c_, "_NET_WM_NAME");
-        utf8_ = InternAtom(c_, "UTF8_STRING");
-    }
-
-    bool Opened() const { return c_.Screen() != nullptr; }
-
-    // The next top-level window of that name mapped, or 0 after `limit`.
-    xcb_window_t WaitForMap(const std::string& title, Clock::time_point limit) {
-        while (Clock::now() < limit) {
-            const XcbEvent event = Next(limit);
-            if (!event)
-                break;
-            if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
-                const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event.get());
-                if (Name(map->window) == title)
-                    return map->window;
-            }
-        }
-        return 0;
-    }
-    // Whether the window was unmapped before `limit`.
-    bool WaitForUnmap(xcb_window_t window, Clock::time_point limit) {
-        while (Clock::now() < limit) {
-            const XcbEvent event = Next(limit);
-            if (!event)
-                break;
-            if ((event->response_type & 0x7F) == XCB_UNMAP_NOTIFY &&
-                reinterpret_cast<xcb_unmap_notify_event_t*>(event.get())->window == window)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    XcbEvent Next(Clock::time_point limit) {
-        for (;;) {
-            if (XcbEvent event{xcb_poll_for_event(c_)})
-                return event;
-            if (c_.HasError() || Clock::now() >= limit)
-                return nullptr;
-            usleep(200);
-        }
-    }
-    std::string Name(xcb_window_t window) {
-        const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-            c_, xcb_get_property(c_, 0, window, netWmName_, utf8_, 0, 1024), nullptr));
-        std::string name;
-        if (reply)
-            name.assign(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                        xcb_get_property_value_length(reply.get()));
-        return name;
-    }
-
-    XcbConnection c_;
-    xcb_atom_t netWmName_ = XCB_ATOM_NONE, utf8_ = XCB_ATOM_NONE;
-};
-
-pid_t Start(const std::vector<std::string>& args, const std::string& folder) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!folder.empty() && chdir(folder.c_str()) != 0)
-            _exit(126);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Waits for the child; its peak resident memory in MiB.
-double Reap(pid_t pid) {
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 struct Run {
     double startMs = -1, saveMs = -1, peakMib = 0;
@@ -177,12 +78,6 @@ double WriterAlone(const sorvak::TBitmap& bitmap, const fs::path& file) {
     png.AssignFrom(bitmap);
     png.WriteToFile(file.string());
     return Ms(Clock::now() - start);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace

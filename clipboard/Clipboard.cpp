@@ -54,6 +54,11 @@ std::string TClipboard::ReadText() {
     return std::move(*block);
 }
 
+void TClipboard::ReadText(const std::function<void(std::string_view)>& piece) {
+    ClipboardOpen open(*this);
+    FromOwner([&] { return backend_.ReadText(piece); });
+}
+
 std::optional<std::string> TClipboard::ReadDataBlock(unsigned format) {
     ClipboardOpen open(*this);
     return FromOwner([&] { return backend_.GetData(format); });

@@ -3,7 +3,9 @@
 #include "clipboard/ClipboardBackend.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace sorvak {
@@ -22,6 +24,9 @@ public:
     void Close();
     // CF_TEXT up to its first NUL; empty without CF_TEXT data.
     std::string ReadText();
+    // The same text handed over in pieces, never copied whole; nothing when
+    // there is no CF_TEXT.
+    void ReadText(const std::function<void(std::string_view)>& piece);
     // A copy of the format's whole data block (empty when absent); the copy
     // stands for the locked handle, so nothing stays locked.
     std::optional<std::string> ReadDataBlock(unsigned format);

@@ -4,9 +4,11 @@
 #include "imaging/Bitmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace sorvak {
@@ -30,6 +32,16 @@ public:
     // A format's data block: CF_TEXT is the text with its NUL, CF_HDROP a
     // DROPFILES block. Nothing when the format is absent.
     virtual std::optional<std::string> GetData(unsigned format) = 0;
+    // CF_TEXT up to its first NUL, handed to `piece` in pieces, so that a
+    // large text is never copied whole; false when the format is absent.
+    // Throws as GetData.
+    virtual bool ReadText(const std::function<void(std::string_view)>& piece) {
+        const std::optional<std::string> block = GetData(CF_TEXT);
+        if (!block)
+            return false;
+        piece(std::string_view(*block).substr(0, block->find('\0')));
+        return true;
+    }
     // The picture behind CF_BITMAP and the palette behind CF_PALETTE.
     virtual std::optional<DeviceBitmap> GetBitmap() = 0;
     virtual std::optional<DevicePalette> GetPalette() = 0;

@@ -1,5 +1,6 @@
 #include "driver/ModMain.h"
 
+#include "base/CrLfFile.h"
 #include "base/FileNames.h"
 #include "base/Paths.h"
 #include "base/ShownText.h"
@@ -153,10 +154,12 @@ void TDataModule1::TextBranch() {
     TextSaveDialog1->InitialDir = ExtIniFile1->ReadStr(TextSection, "InitialDir", ProgramFolder());
     if (!TextSaveDialog1->Execute())
         return;
-    LineList lines;
-    lines.SplitText(services_.Clipboard->ReadText());
+    // One pass from the clipboard's text to the file, in pieces: a large
+    // text is never held twice.
     const std::string fileName = TextSaveDialog1->FileName();
-    lines.WriteFile(fileName);
+    CrLfFile file(fileName);
+    services_.Clipboard->ReadText([&file](std::string_view piece) { file.Append(piece); });
+    file.Close();
     ExtIniFile1->WriteStr(TextSection, "InitialDir", FolderOf(fileName));
 }
 

@@ -4,11 +4,10 @@
 // bounded waits, and served from that copy: the owner may change, hang or
 // vanish while a dialog is open. Writing goes through Qt's clipboard.
 #include "clipboard/ClipboardBackend.h"
+#include "platform/x11/ClipboardSnapshot.h"
 
-#include <QImage>
-
-#include <memory>
-#include <vector>
+#include <optional>
+#include <string>
 
 namespace sorvak::platform {
 
@@ -21,6 +20,7 @@ public:
     bool Open() override;
     void Close() override;
     std::optional<std::string> GetData(unsigned format) override;
+    bool ReadText(const std::function<void(std::string_view)>& piece) override;
     std::optional<DeviceBitmap> GetBitmap() override;
     std::optional<DevicePalette> GetPalette() override;
     std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() override;
@@ -32,21 +32,12 @@ public:
     // The UTF-8 text this program last put on the clipboard.
     const std::string& WrittenText() const { return writtenText_; }
 
-    // What the owner handed over.
-    struct Snapshot {
-        enum class Picture { None, Decoded, TooLarge };
-        Picture Kind = Picture::None;
-        QImage Image;
-        std::optional<std::string> Utf8Text;
-        std::optional<std::vector<std::string>> FileList;
-    };
-
 private:
     // Takes the snapshot at the first call; throws ClipboardUnavailable when
     // the owner did not answer in time.
-    const Snapshot& Content();
+    const ClipboardSnapshot& Content();
 
-    std::optional<Snapshot> snapshot_;
+    std::optional<ClipboardSnapshot> snapshot_;
     bool wroteText_ = false;
     std::string writtenText_;
 };

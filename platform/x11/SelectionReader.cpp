@@ -1,6 +1,7 @@
 #include "platform/x11/SelectionReader.h"
 
 #include <algorithm>
+#include <new>
 #include <poll.h>
 
 namespace sorvak::platform {
@@ -143,8 +144,19 @@ std::optional<std::string> SelectionReader::Fetch(const std::string& target) {
     if (!TakeProperty(bytes))
         return bytes.size() <= limits_.MaxBytes ? std::optional(std::move(bytes)) : std::nullopt;
     // Incremental transfer (ICCCM 2.7.2): every piece comes as a new value of
-    // the property, which we delete in turn; an empty piece ends it.
+    // the property, which we delete in turn; an empty piece ends it. The
+    // INCR value is a lower bound of the size: room for that up front spares
+    // the copies of a growing buffer, each of which briefly holds the text
+    // twice.
+    std::uint32_t lowerBound = 0;
+    if (bytes.size() >= 4)
+        std::copy_n(bytes.data(), 4, reinterpret_cast<char*>(&lowerBound));
     bytes.clear();
+    try {
+        bytes.reserve(std::min<std::size_t>(lowerBound, limits_.MaxBytes));
+    } catch (const std::bad_alloc&) {
+        // Only advice from the owner: the buffer grows as the pieces come.
+    }
     std::string piece;
     for (;;) {
         WaitForPiece();

@@ -28,6 +28,28 @@ TEST(CodePage, ConversionsGiveOneDefaultCharacterPerMissingCharacter) {
     EXPECT_EQ(FromUtf16(u"/写真\U0001F600", Utf8), "/写真\U0001F600");
 }
 
+TEST(CodePage, SlicedConversionJoinsToTheWholeConversion) {
+    const std::string texts[] = {"日本語のテキスト\nabc", "a\U0001F600b\u00E9\xE6\x97",
+                                 "\x80\x80\x80x\xFF", ""};
+    for (const std::string& text : texts) {
+        for (int codePage : {ShiftJis, Utf8}) {
+            for (std::size_t slice : {1, 2, 3, 5, 64}) {
+                std::string joined;
+                std::size_t pieces = 0;
+                FromUtf8InSlices(text, codePage, slice, [&](std::string_view piece) {
+                    joined += piece;
+                    ++pieces;
+                });
+                EXPECT_EQ(joined, FromUtf8(text, codePage)) << text << " slice " << slice;
+                // UTF-8 is passed on whole; the others a slice at a time.
+                if (codePage == ShiftJis && slice == 1) {
+                    EXPECT_GE(pieces, text.size() / 4) << text;
+                }
+            }
+        }
+    }
+}
+
 TEST(CodePage, TrailBytesFollowTheCodePage) {
     // 0x95 0x5C is one character in 932: its "\" is no separator.
     const std::string sjis = "a\x95\x5C|\x83\x7C";

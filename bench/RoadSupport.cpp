@@ -1,0 +1,109 @@
+#include "bench/RoadSupport.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace sorvak::bench {
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+Display::Display() {
+    const xcb_screen_t* screen = c_.Screen();
+    if (screen == nullptr)
+        return;
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c_, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c_);
+    netWmName_ = platform::InternAtom(c_, "_NET_WM_NAME");
+    utf8_ = platform::InternAtom(c_, "UTF8_STRING");
+}
+
+xcb_window_t Display::WaitForMap(const std::string& title, Clock::time_point limit) {
+    while (Clock::now() < limit) {
+        const platform::XcbEvent event = Next(limit);
+        if (!event)
+            break;
+        if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
+            const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event.get());
+            if (Name(map->window) == title)
+                return map->window;
+        }
+    }
+    return 0;
+}
+
+bool Display::WaitForUnmap(xcb_window_t window, Clock::time_point limit) {
+    while (Clock::now() < limit) {
+        const platform::XcbEvent event = Next(limit);
+        if (!event)
+            break;
+        if ((event->response_type & 0x7F) == XCB_UNMAP_NOTIFY &&
+            reinterpret_cast<xcb_unmap_notify_event_t*>(event.get())->window == window)
+            return true;
+    }
+    return false;
+}
+
+platform::XcbEvent Display::Next(Clock::time_point limit) {
+    for (;;) {
+        if (platform::XcbEvent event{xcb_poll_for_event(c_)})
+            return event;
+        if (c_.HasError() || Clock::now() >= limit)
+            return nullptr;
+        usleep(200);
+    }
+}
+
+std::string Display::Name(xcb_window_t window) {
+    const platform::XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, window, netWmName_, utf8_, 0, 1024), nullptr));
+    std::string name;
+    if (reply)
+        name.assign(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                    xcb_get_property_value_length(reply.get()));
+    return name;
+}
+
+pid_t Start(const std::vector<std::string>& args, const std::string& folder,
+            const std::string& output) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!folder.empty() && chdir(folder.c_str()) != 0)
+            _exit(126);
+        if (!output.empty()) {
+            const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0 || dup2(fd, 1) < 0)
+                _exit(126);
+            close(fd);
+        }
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+double Reap(pid_t pid, bool* ok) {
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (ok != nullptr)
+        *ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+} // namespace sorvak::bench

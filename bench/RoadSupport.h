@@ -1,0 +1,47 @@
+#pragma once
+// What the road benchmarks share: starting a program, waiting for its
+// windows on the display, its peak memory, medians.
+#include "platform/x11/Xcb.h"
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace sorvak::bench {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d);
+
+// A connection to $DISPLAY that follows top-level windows.
+class Display {
+public:
+    Display();
+
+    bool Opened() const { return c_.Screen() != nullptr; }
+
+    // The next top-level window of that name mapped, or 0 after `limit`.
+    xcb_window_t WaitForMap(const std::string& title, Clock::time_point limit);
+    // Whether the window was unmapped before `limit`.
+    bool WaitForUnmap(xcb_window_t window, Clock::time_point limit);
+
+private:
+    platform::XcbEvent Next(Clock::time_point limit);
+    std::string Name(xcb_window_t window);
+
+    platform::XcbConnection c_;
+    xcb_atom_t netWmName_ = XCB_ATOM_NONE, utf8_ = XCB_ATOM_NONE;
+};
+
+// Starts args[0] with those arguments in `folder` (or here when empty), its
+// standard output into `output` when given.
+pid_t Start(const std::vector<std::string>& args, const std::string& folder,
+            const std::string& output = "");
+// Waits for the child; its peak resident memory in MiB. `ok` tells whether
+// it exited with status 0.
+double Reap(pid_t pid, bool* ok = nullptr);
+
+double Median(std::vector<double> values);
+
+} // namespace sorvak::bench
