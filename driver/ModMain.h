@@ -45,6 +45,9 @@ struct DriverServices {
     std::function<std::unique_ptr<WriteProgress>(const std::string& format)> StartWriteProgress;
     // The running program file; its folder holds the settings file.
     std::string ProgramPath;
+    // When set (--folder), this run's save dialog opens here instead of the
+    // remembered folder; what a save remembers stays as it is.
+    std::string InitialFolder;
 };
 
 class TDataModule1 {
@@ -76,6 +79,7 @@ private:
     void PictureBranch();
     void TextBranch();
     void FileListBranch();
+    std::string InitialDirOf(const char* section);
 
     DriverServices services_;
     bool quitPosted_ = false;
