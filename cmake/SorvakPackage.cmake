@@ -7,9 +7,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Sorvak developers")
 set(CPACK_PACKAGE_CONTACT "The Sorvak developers <sorvak@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save what the clipboard holds into a file")
+# CPack puts the summary on the first line itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "save what the clipboard holds into a file
- Sorvak looks at the clipboard once, offers the save dialog that suits
+    "Sorvak looks at the clipboard once, offers the save dialog that suits
  what it holds and ends: pictures as BMP, JPEG, PNG or GIF, text with a
  preview of the selected file, and files copied in a file manager as a
  list of their paths. It is started from a keyboard shortcut, from the
