@@ -7,14 +7,14 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Sorvak developers")
 set(CPACK_PACKAGE_CONTACT "The Sorvak developers <sorvak@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save what the clipboard holds into a file")
-# CPack puts the summary on the first line itself.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Sorvak looks at the clipboard once, offers the save dialog that suits
- what it holds and ends: pictures as BMP, JPEG, PNG or GIF, text with a
- preview of the selected file, and files copied in a file manager as a
- list of their paths. It is started from a keyboard shortcut, from the
- file managers' \"paste as file\" menu item, or from scripts, which can
- save without a dialog.")
+# CPack puts the summary on the first line and indents each line itself.
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Sorvak looks at the clipboard once, offers the save dialog that suits\n"
+    "what it holds and ends: pictures as BMP, JPEG, PNG or GIF, text with a\n"
+    "preview of the selected file, and files copied in a file manager as a\n"
+    "list of their paths. It is started from a keyboard shortcut, from the\n"
+    "file managers' paste-as-file menu item, or from scripts, which can save\n"
+    "without a dialog.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/sorvak/sorvak")
