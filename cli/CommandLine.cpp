@@ -56,19 +56,6 @@ const std::vector<std::string>& PictureFormatNames() {
     return names;
 }
 
-std::optional<std::string> PictureFormatOfFile(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    // A dot that starts the name (".png") makes a hidden file, not an extension.
-    if (dot == std::string::npos || (slash != std::string::npos && dot <= slash + 1) || dot == 0)
-        return std::nullopt;
-    const std::string extension = Lower(path.substr(dot + 1));
-    const auto& names = PictureFormatNames();
-    if (std::find(names.begin(), names.end(), extension) == names.end())
-        return std::nullopt;
-    return extension;
-}
-
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     bool help = false, version = false, thunar = false;

@@ -34,7 +34,5 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The picture formats --format and an output's extension name.
 const std::vector<std::string>& PictureFormatNames();
-// The lower-case picture format an output file's extension names, if any.
-std::optional<std::string> PictureFormatOfFile(const std::string& path);
 
 } // namespace sorvak::cli
