@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/FileDescriptor.h"
 #include "bench/BenchRegistry.h"
 
 namespace sorvak::bench {
@@ -30,12 +31,11 @@ TimedRun PlainWrite(const BenchPicture& picture) {
     PutLE(&header[34], imageSize, 4);
     const std::string path = picture.ScratchDir + "/plain.bmp";
     return [&bitmap, header, path] {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0 || ::write(fd, header.data(), header.size()) != 54 ||
-            ::write(fd, bitmap.Bits().data(), bitmap.Bits().size()) !=
+        const FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
+        if (!fd || ::write(fd.get(), header.data(), header.size()) != 54 ||
+            ::write(fd.get(), bitmap.Bits().data(), bitmap.Bits().size()) !=
                 static_cast<ssize_t>(bitmap.Bits().size()))
             throw std::runtime_error("plain BMP write failed");
-        ::close(fd);
     };
 }
 

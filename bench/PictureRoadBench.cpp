@@ -10,8 +10,7 @@
 #include "bench/ImageReaders.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Png.h"
-
-#include <xcb/xcb.h>
+#include "platform/x11/Xcb.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,6 +28,10 @@
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using sorvak::platform::InternAtom;
+using sorvak::platform::XcbConnection;
+using sorvak::platform::XcbEvent;
+using sorvak::platform::XcbReply;
 
 namespace {
 
@@ -39,84 +42,70 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    auto* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
-
 class Display {
 public:
-    Display() : c_(xcb_connect(nullptr, nullptr)) {
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+    Display() {
+        const xcb_screen_t* screen = c_.Screen();
+        if (screen == nullptr)
+            return;
         const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(c_, screen->root, XCB_CW_EVENT_MASK, &mask);
         xcb_flush(c_);
-        netWmName_ = Atom(c_, "_NET_WM_NAME");
-        utf8_ = Atom(c_, "UTF8_STRING");
+        netWmName_ = InternAtom(c_, "_NET_WM_NAME");
+        utf8_ = InternAtom(c_, "UTF8_STRING");
     }
-    ~Display() { xcb_disconnect(c_); }
-    Display(const Display&) = delete;
-    Display& operator=(const Display&) = delete;
+
+    bool Opened() const { return c_.Screen() != nullptr; }
 
     // The next top-level window of that name mapped, or 0 after `limit`.
     xcb_window_t WaitForMap(const std::string& title, Clock::time_point limit) {
         while (Clock::now() < limit) {
-            xcb_generic_event_t* event = Next(limit);
-            if (event == nullptr)
+            const XcbEvent event = Next(limit);
+            if (!event)
                 break;
-            xcb_window_t found = 0;
             if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
-                const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
+                const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event.get());
                 if (Name(map->window) == title)
-                    found = map->window;
+                    return map->window;
             }
-            std::free(event);
-            if (found != 0)
-                return found;
         }
         return 0;
     }
     // Whether the window was unmapped before `limit`.
     bool WaitForUnmap(xcb_window_t window, Clock::time_point limit) {
         while (Clock::now() < limit) {
-            xcb_generic_event_t* event = Next(limit);
-            if (event == nullptr)
+            const XcbEvent event = Next(limit);
+            if (!event)
                 break;
-            const bool hit = (event->response_type & 0x7F) == XCB_UNMAP_NOTIFY &&
-                             reinterpret_cast<xcb_unmap_notify_event_t*>(event)->window == window;
-            std::free(event);
-            if (hit)
+            if ((event->response_type & 0x7F) == XCB_UNMAP_NOTIFY &&
+                reinterpret_cast<xcb_unmap_notify_event_t*>(event.get())->window == window)
                 return true;
         }
         return false;
     }
 
 private:
-    xcb_generic_event_t* Next(Clock::time_point limit) {
+    XcbEvent Next(Clock::time_point limit) {
         for (;;) {
-            if (xcb_generic_event_t* event = xcb_poll_for_event(c_))
+            if (XcbEvent event{xcb_poll_for_event(c_)})
                 return event;
-            if (xcb_connection_has_error(c_) || Clock::now() >= limit)
+            if (c_.HasError() || Clock::now() >= limit)
                 return nullptr;
             usleep(200);
         }
     }
     std::string Name(xcb_window_t window) {
-        auto* reply = xcb_get_property_reply(
-            c_, xcb_get_property(c_, 0, window, netWmName_, utf8_, 0, 1024), nullptr);
+        const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            c_, xcb_get_property(c_, 0, window, netWmName_, utf8_, 0, 1024), nullptr));
         std::string name;
-        if (reply != nullptr)
-            name.assign(static_cast<const char*>(xcb_get_property_value(reply)),
-                        xcb_get_property_value_length(reply));
-        std::free(reply);
+        if (reply)
+            name.assign(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                        xcb_get_property_value_length(reply.get()));
         return name;
     }
 
-    xcb_connection_t* c_;
-    xcb_atom_t netWmName_, utf8_;
+    XcbConnection c_;
+    xcb_atom_t netWmName_ = XCB_ATOM_NONE, utf8_ = XCB_ATOM_NONE;
 };
 
 pid_t Start(const std::vector<std::string>& args, const std::string& folder) {
@@ -234,6 +223,11 @@ int main(int argc, char** argv) {
     }
 
     Display display;
+    if (!display.Opened()) {
+        std::fprintf(stderr, "cannot open the display\n");
+        fs::remove_all(folder);
+        return 1;
+    }
     std::vector<double> ourStart, bareStart, ourSave, writer, ourPeak, barePeak;
     const std::string written = "Image\xEF\xBC\x88" + std::to_string(bitmap.Width()) + "\xC3\x97" +
                                 std::to_string(bitmap.Height()) + "\xEF\xBC\x89.png";

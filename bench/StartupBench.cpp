@@ -3,7 +3,7 @@
 // interleaved in one process so that both meet the same machine load.
 // Usage: sorvak-startup-bench [--runs N] SORVAK BARE_DIALOG   (needs DISPLAY
 // and xclip; a copy of SORVAK runs in a temporary folder).
-#include <xcb/xcb.h>
+#include "platform/x11/Xcb.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,26 +19,21 @@
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using sorvak::platform::InternAtom;
+using sorvak::platform::XcbConnection;
+using sorvak::platform::XcbEvent;
+using sorvak::platform::XcbReply;
 
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    auto* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
-
 std::string WindowName(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netWmName,
                        xcb_atom_t utf8) {
-    auto* reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, netWmName, utf8, 0, 1024), nullptr);
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, netWmName, utf8, 0, 1024), nullptr));
     std::string name;
-    if (reply != nullptr)
-        name.assign(static_cast<const char*>(xcb_get_property_value(reply)),
-                    xcb_get_property_value_length(reply));
-    std::free(reply);
+    if (reply)
+        name.assign(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                    xcb_get_property_value_length(reply.get()));
     return name;
 }
 
@@ -55,21 +50,20 @@ pid_t Start(const std::string& program, const std::string& folder) {
 
 // Milliseconds from start to the map of a top-level window named title.
 double TimeToWindow(xcb_connection_t* c, const std::string& program, const std::string& title) {
-    const xcb_atom_t netWmName = Atom(c, "_NET_WM_NAME");
-    const xcb_atom_t utf8 = Atom(c, "UTF8_STRING");
+    const xcb_atom_t netWmName = InternAtom(c, "_NET_WM_NAME");
+    const xcb_atom_t utf8 = InternAtom(c, "UTF8_STRING");
     const auto start = Clock::now();
     const pid_t pid = Start(program, fs::path(program).parent_path().string());
     double ms = -1;
     while (ms < 0) {
-        xcb_generic_event_t* event = xcb_wait_for_event(c);
-        if (event == nullptr)
+        const XcbEvent event(xcb_wait_for_event(c));
+        if (!event)
             break;
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
-            const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
+            const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event.get());
             if (WindowName(c, map->window, netWmName, utf8) == title)
                 ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         }
-        std::free(event);
         if (std::chrono::duration<double>(Clock::now() - start).count() > 30)
             break;
     }
@@ -108,19 +102,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "xclip failed\n");
         return 1;
     }
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(c, screen->root, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(c);
-
     std::vector<double> ours, bare;
-    for (int i = 0; i < runs; ++i) {
-        ours.push_back(
-            TimeToWindow(c, sorvak.string(), "クリップボードテキストに名前を付けて保存"));
-        bare.push_back(TimeToWindow(c, programs[1], "bare-file-dialog"));
+    {
+        const XcbConnection c;
+        const xcb_screen_t* screen = c.Screen();
+        if (screen == nullptr) {
+            std::fprintf(stderr, "cannot open the display\n");
+            fs::remove_all(folder);
+            return 1;
+        }
+        const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(c, screen->root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(c);
+        for (int i = 0; i < runs; ++i) {
+            ours.push_back(
+                TimeToWindow(c, sorvak.string(), "クリップボードテキストに名前を付けて保存"));
+            bare.push_back(TimeToWindow(c, programs[1], "bare-file-dialog"));
+        }
     }
-    xcb_disconnect(c);
     fs::remove_all(folder);
     if (std::count(ours.begin(), ours.end(), -1.0) + std::count(bare.begin(), bare.end(), -1.0)) {
         std::fprintf(stderr, "a window did not appear\n");

@@ -3,10 +3,8 @@
 #include "base/Paths.h"
 #include "clipboard/DropFiles.h"
 #include "imaging/Bitmap.h"
-#include "imaging/Gif.h"
-#include "imaging/Jpeg.h"
+#include "imaging/Graphic.h"
 #include "imaging/PictureFormats.h"
-#include "imaging/Png.h"
 
 #include <cctype>
 #include <future>
@@ -40,17 +38,7 @@ std::string PictureFormatName(std::uint8_t filterIndex) {
 }
 
 void FollowWriteProgress(TGraphic& writer, WriteProgress& progress) {
-    auto report = [&progress](TProgressStage, int percent) { progress.Report(percent); };
-    if (auto* png = dynamic_cast<TPNGObject*>(&writer)) {
-        png->OnProgress = report;
-    } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(&writer)) {
-        jpeg->OnProgress = report;
-    } else if (auto* gif = dynamic_cast<TGIFImage*>(&writer)) {
-        // The colour reduction, then the file: half of the scale each.
-        gif->OnProgress = [&progress](TProgressStage, int percent, const std::string& message) {
-            progress.Report(message == "Saving..." ? 50 + percent / 2 : percent / 2);
-        };
-    }
+    writer.OnWriteProgress = [&progress](int percent) { progress.Report(percent); };
 }
 
 TDataModule1::TDataModule1(DriverServices services) : services_(std::move(services)) {

@@ -226,110 +226,122 @@ private:
             Fail(SInvalidPropValue);
     }
 
+    // One reader per value type; the high bit of the type byte is accepted
+    // only by the readers that do not call RequireExact.
     void Value() {
         const unsigned char type = in_.Byte();
         switch (type & 0x7F) {
         case vaNull:
-            out_.Put("Null");
-            break;
+            return out_.Put("Null");
         case vaList:
-            List();
-            break;
+            return List();
         case vaInt8:
-            RequireExact(type);
-            out_.PutNumber(in_.Signed(1));
-            break;
+            return IntegerValue(type, 1);
         case vaInt16:
-            RequireExact(type);
-            out_.PutNumber(in_.Signed(2));
-            break;
+            return IntegerValue(type, 2);
         case vaInt32:
-            RequireExact(type);
-            out_.PutNumber(in_.Signed(4));
-            break;
+            return IntegerValue(type, 4);
         case vaInt64:
-            RequireExact(type);
-            out_.PutNumber(in_.Signed(8));
-            break;
-        case vaExtended: {
-            RequireExact(type);
-            const std::string_view bytes = in_.Bytes(10);
-            unsigned char raw[10];
-            std::memcpy(raw, bytes.data(), sizeof raw);
-            out_.Put(FormatExtendedFixed(raw));
-            break;
-        }
-        case vaSingle: {
-            RequireExact(type);
-            const std::uint32_t bits = static_cast<std::uint32_t>(in_.Unsigned(4));
-            float value;
-            std::memcpy(&value, &bits, sizeof value);
-            out_.Put(FormatGeneral(value, 15));
-            out_.Put('s');
-            break;
-        }
+            return IntegerValue(type, 8);
+        case vaExtended:
+            return ExtendedValue(type);
+        case vaSingle:
+            return SingleValue(type);
         case vaCurrency:
-            RequireExact(type);
-            out_.Put(FormatCurrency(in_.Signed(8)));
-            out_.Put('c');
-            break;
-        case vaDate: {
-            RequireExact(type);
-            const std::uint64_t bits = in_.Unsigned(8);
-            double value;
-            std::memcpy(&value, &bits, sizeof value);
-            out_.Put(FormatGeneral(value, 15));
-            out_.Put('d');
-            break;
-        }
+            return CurrencyValue(type);
+        case vaDate:
+            return DateValue(type);
         case vaString:
-            RequireExact(type);
-            out_.QuotedString(in_.ShortString());
-            break;
+            return StringValue(type);
         case vaLString:
-            RequireExact(type);
-            out_.QuotedString(in_.Bytes(in_.Unsigned(4)));
-            break;
-        case vaWString: {
-            RequireExact(type);
-            const std::uint64_t count = in_.Unsigned(4);
-            out_.WideString(utf::Utf16LeUnits(in_.Bytes(count * 2)));
-            break;
-        }
-        case vaUTF8String: {
-            RequireExact(type);
-            out_.WideString(utf::Utf8ToUtf16(in_.Bytes(in_.Unsigned(4))));
-            break;
-        }
+            return LStringValue(type);
+        case vaWString:
+            return WStringValue(type);
+        case vaUTF8String:
+            return Utf8StringValue(type);
         case vaIdent:
-            out_.Put(in_.ShortString());
-            break;
+            return out_.Put(in_.ShortString());
         case vaFalse:
-            out_.Put("False");
-            break;
+            return out_.Put("False");
         case vaTrue:
-            out_.Put("True");
-            break;
+            return out_.Put("True");
         case vaNil:
-            out_.Put("nil");
-            break;
+            return out_.Put("nil");
         case vaBinary:
-            out_.Binary(in_.Bytes(in_.Unsigned(4)));
-            break;
+            return out_.Binary(in_.Bytes(in_.Unsigned(4)));
         case vaSet:
-            Set();
-            break;
+            return Set();
         case vaCollection:
-            Collection();
-            break;
-        default: {
-            char number[8];
-            const auto result = std::to_chars(number, number + sizeof number, type & 0x7F);
-            throw EFormReadError(
-                FormatMessage(SPropertyException, {componentName_, ".", propertyName_,
-                                                   std::string_view(number, result.ptr - number)}));
+            return Collection();
+        default:
+            UnknownType(type);
         }
-        }
+    }
+
+    void IntegerValue(unsigned char type, int size) {
+        RequireExact(type);
+        out_.PutNumber(in_.Signed(size));
+    }
+
+    void ExtendedValue(unsigned char type) {
+        RequireExact(type);
+        const std::string_view bytes = in_.Bytes(10);
+        unsigned char raw[10];
+        std::memcpy(raw, bytes.data(), sizeof raw);
+        out_.Put(FormatExtendedFixed(raw));
+    }
+
+    void SingleValue(unsigned char type) {
+        RequireExact(type);
+        const std::uint32_t bits = static_cast<std::uint32_t>(in_.Unsigned(4));
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        out_.Put(FormatGeneral(value, 15));
+        out_.Put('s');
+    }
+
+    void CurrencyValue(unsigned char type) {
+        RequireExact(type);
+        out_.Put(FormatCurrency(in_.Signed(8)));
+        out_.Put('c');
+    }
+
+    void DateValue(unsigned char type) {
+        RequireExact(type);
+        const std::uint64_t bits = in_.Unsigned(8);
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        out_.Put(FormatGeneral(value, 15));
+        out_.Put('d');
+    }
+
+    void StringValue(unsigned char type) {
+        RequireExact(type);
+        out_.QuotedString(in_.ShortString());
+    }
+
+    void LStringValue(unsigned char type) {
+        RequireExact(type);
+        out_.QuotedString(in_.Bytes(in_.Unsigned(4)));
+    }
+
+    void WStringValue(unsigned char type) {
+        RequireExact(type);
+        const std::uint64_t count = in_.Unsigned(4);
+        out_.WideString(utf::Utf16LeUnits(in_.Bytes(count * 2)));
+    }
+
+    void Utf8StringValue(unsigned char type) {
+        RequireExact(type);
+        out_.WideString(utf::Utf8ToUtf16(in_.Bytes(in_.Unsigned(4))));
+    }
+
+    [[noreturn]] void UnknownType(unsigned char type) const {
+        char number[8];
+        const auto result = std::to_chars(number, number + sizeof number, type & 0x7F);
+        throw EFormReadError(
+            FormatMessage(SPropertyException, {componentName_, ".", propertyName_,
+                                               std::string_view(number, result.ptr - number)}));
     }
 
     void List() {

@@ -10,11 +10,14 @@
 namespace sorvak {
 
 void TBitmap::WriteToStream(TStream& stream) {
+    ReportWriteProgress(0);
     const TBitmapInfoHeader info = DibHeader();
     const std::vector<TRGBQuad>& dibColors = DibColors();
     // An empty picture has no rows: nothing at all is written.
-    if (Empty())
+    if (Empty()) {
+        ReportWriteProgress(100);
         return;
+    }
 
     std::vector<TRGBQuad> colors = dibColors;
     if (info.ClrUsed != 0 && info.ClrUsed < colors.size())
@@ -64,6 +67,7 @@ void TBitmap::WriteToStream(TStream& stream) {
     }
     stream.WriteBuffer(head.data(), head.size());
     stream.WriteBuffer(Bits().data(), static_cast<std::size_t>(imageSize));
+    ReportWriteProgress(100);
 }
 
 } // namespace sorvak

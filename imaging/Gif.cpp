@@ -2,10 +2,10 @@
 
 #include "base/Exception.h"
 #include "imaging/Bitmap.h"
+#include "imaging/GifBuffers.h"
 #include "imaging/GifLzw.h"
 
 #include <algorithm>
-#include <new>
 #include <unordered_map>
 
 namespace sorvak {
@@ -25,14 +25,6 @@ void Put16(std::vector<std::uint8_t>& out, int value) {
 void CheckFits(long long left, long long width) {
     if (width < 0 || left + width > 65535)
         throw Exception(kTooLarge);
-}
-
-void AllocatePixels(std::vector<std::uint8_t>& data, std::size_t count) {
-    try {
-        data.assign(count, 0);
-    } catch (const std::bad_alloc&) {
-        throw Exception("Failed to allocate memory for GIF DIB");
-    }
 }
 
 } // namespace
@@ -170,12 +162,12 @@ void TGIFSubImage::SetDimensions(int width, int height) {
 void TGIFSubImage::SetSize(int width, int height) {
     SetDimensions(width, height);
     FData.clear();
-    AllocatePixels(FData, static_cast<std::size_t>(FWidth) * FHeight);
+    AllocateGifBuffer(FData, static_cast<std::size_t>(FWidth) * FHeight);
 }
 
 void TGIFSubImage::Progress(TProgressStage stage, int percent) {
     if (TGIFImage* image = Image())
-        image->Progress(stage, percent, "Converting...");
+        image->Progress(TGIFProgressStep::Converting, stage, percent);
 }
 
 void TGIFSubImage::AssignFrom(const TBitmap& source) {
@@ -220,7 +212,7 @@ void TGIFSubImage::ImportReduced(TGIFDib& dib) {
     const std::size_t count = static_cast<std::size_t>(FWidth) * FHeight;
     if (dib.Empty() || dib.Width != FWidth || dib.Height != FHeight) {
         // No usable palette: the frame keeps its size with index 0 everywhere.
-        AllocatePixels(FData, count);
+        AllocateGifBuffer(FData, count);
         return;
     }
     if (dib.BitCount == 8) {
@@ -229,7 +221,7 @@ void TGIFSubImage::ImportReduced(TGIFDib& dib) {
         return;
     }
     // 24 bits: each distinct colour in order of first appearance.
-    AllocatePixels(FData, count);
+    AllocateGifBuffer(FData, count);
     std::unordered_map<std::uint32_t, std::uint8_t> indices;
     const std::uint8_t* in = dib.Pixels.data();
     for (std::size_t i = 0; i < count; ++i, in += 3) {
@@ -332,21 +324,37 @@ int TGIFImage::BitsPerPixel() const {
     return bits;
 }
 
+void TGIFImage::Progress(TGIFProgressStep step, TProgressStage stage, int percent) const {
+    const bool converting = step == TGIFProgressStep::Converting;
+    if (OnProgress)
+        OnProgress(stage, percent, converting ? "Converting..." : "Saving...");
+    // A failed write ends with 0, which is no point of the rising scale.
+    if (stage == TProgressStage::psEnding && percent != 100)
+        return;
+    if (converting)
+        ReportWriteProgress(percent / 2);
+    else if (stage == TProgressStage::psEnding)
+        ReportWriteProgress(100);
+    else // 100 waits for the trailer, which follows the last frame
+        ReportWriteProgress(std::min(50 + percent / 2, 99));
+}
+
 void TGIFImage::WriteToStream(TStream& stream) {
-    Progress(TProgressStage::psStarting, 0, "Saving...");
+    Progress(TGIFProgressStep::Saving, TProgressStage::psStarting, 0);
     try {
         FHeader.SaveToStream(stream);
         const int count = FImages.Count();
         for (int i = 0; i < count; ++i) {
             FImages[i].SaveToStream(stream);
-            Progress(TProgressStage::psRunning, ((i + 1) * 100 + count / 2) / count, "Saving...");
+            Progress(TGIFProgressStep::Saving, TProgressStage::psRunning,
+                     ((i + 1) * 100 + count / 2) / count);
         }
         TGIFTrailer(this).SaveToStream(stream);
     } catch (...) {
-        Progress(TProgressStage::psEnding, 0, "Saving...");
+        Progress(TGIFProgressStep::Saving, TProgressStage::psEnding, 0);
         throw;
     }
-    Progress(TProgressStage::psEnding, 100, "Saving...");
+    Progress(TGIFProgressStep::Saving, TProgressStage::psEnding, 100);
 }
 
 } // namespace sorvak

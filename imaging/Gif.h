@@ -180,6 +180,10 @@ public:
 
 enum TGIFPackMethod : int { PackLZW = 0, PackRLE = 1 };
 
+// The two steps of a write whose progress is reported: the colour reduction
+// when a frame takes a bitmap over, then the file.
+enum class TGIFProgressStep { Converting, Saving };
+
 // The GIF picture class.
 class TGIFImage : public TGraphic {
 public:
@@ -217,16 +221,15 @@ public:
     int PackMethod = PackLZW;
 
     // Progress of converting and saving: stage, percent, "Converting..." or
-    // "Saving...". Nothing is attached by the program.
+    // "Saving...". The same reports go to OnWriteProgress, the conversion as
+    // the first half of its scale and the file as the second.
     std::function<void(TProgressStage, int, const std::string&)> OnProgress;
     std::function<void(const std::string&)> OnWarning;
 
-    void Progress(TProgressStage stage, int percent, const std::string& message) const {
-        if (OnProgress)
-            OnProgress(stage, percent, message);
-    }
-
 private:
+    friend class TGIFSubImage;
+    void Progress(TGIFProgressStep step, TProgressStage stage, int percent) const;
+
     TGIFHeader FHeader{this};
     TGIFImageList FImages;
 };

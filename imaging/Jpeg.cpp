@@ -1,9 +1,11 @@
 #include "imaging/Jpeg.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csetjmp>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <new>
 #include <string>
 // jpeglib.h needs FILE and size_t declared first.
@@ -29,14 +31,15 @@ struct TErrorManager {
 
 struct TProgressHook {
     jpeg_progress_mgr Pub;
-    const TProgressEvent* Handler = nullptr;
+    // Set only when someone listens.
+    std::function<void(int percent)> Running;
     std::chrono::steady_clock::time_point Last;
     int LastPercent = -1;
 };
 
 void ReportProgress(j_common_ptr cinfo) {
     auto* hook = reinterpret_cast<TProgressHook*>(cinfo->progress);
-    if (hook->Handler == nullptr || !*hook->Handler)
+    if (!hook->Running)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (now - hook->Last < std::chrono::milliseconds(500))
@@ -53,7 +56,7 @@ void ReportProgress(j_common_ptr cinfo) {
     bool failed = false;
     auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
     try {
-        (*hook->Handler)(TProgressStage::psRunning, percent);
+        hook->Running(percent);
     } catch (...) {
         err->HandlerError = std::current_exception();
         failed = true;
@@ -165,13 +168,11 @@ void TJPEGImage::Compress() {
     err.Pub.reset_error_mgr = ResetErrorManager;
     cinfo.err = &err.Pub;
 
-    if (OnProgress)
-        OnProgress(TProgressStage::psStarting, 0);
+    Progress(TProgressStage::psStarting, 0);
     if (setjmp(err.Jump) != 0) {
         // Back from a library error: the data stays empty.
         FData->Data.clear();
-        if (OnProgress)
-            OnProgress(TProgressStage::psEnding, 0);
+        Progress(TProgressStage::psEnding, 0);
         if (err.HandlerError)
             std::rethrow_exception(err.HandlerError);
         if (err.OutOfMemory)
@@ -181,7 +182,10 @@ void TJPEGImage::Compress() {
 
     jpeg_CreateCompress(&cinfo, 62, sizeof(jpeg_compress_struct));
     state->Progress.Pub.progress_monitor = ReportProgress;
-    state->Progress.Handler = &OnProgress;
+    if (OnProgress || OnWriteProgress)
+        state->Progress.Running = [this](int percent) {
+            Progress(TProgressStage::psRunning, percent);
+        };
     state->Progress.Last = std::chrono::steady_clock::now();
     cinfo.progress = &state->Progress.Pub;
 
@@ -195,8 +199,7 @@ void TJPEGImage::Compress() {
     cinfo.dest = &dest.Pub;
 
     if (!FBitmap || FBitmap->Width() == 0 || FBitmap->Height() == 0 || FBitmap->Empty()) {
-        if (OnProgress)
-            OnProgress(TProgressStage::psEnding, 100);
+        Progress(TProgressStage::psEnding, 100);
         return;
     }
 
@@ -243,14 +246,24 @@ void TJPEGImage::Compress() {
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);
+    Progress(TProgressStage::psEnding, 100);
+}
+
+void TJPEGImage::Progress(TProgressStage stage, int percent) {
     if (OnProgress)
-        OnProgress(TProgressStage::psEnding, 100);
+        OnProgress(stage, percent);
+    // The whole write starts before the compression and ends after the
+    // bytes are written, so only the compression's own percentages go on.
+    if (stage == TProgressStage::psRunning)
+        ReportWriteProgress(std::min(percent, 99));
 }
 
 void TJPEGImage::WriteToStream(TStream& stream) {
+    ReportWriteProgress(0);
     if (FData->Data.empty())
         Compress();
     stream.WriteBuffer(FData->Data.data(), FData->Data.size());
+    ReportWriteProgress(100);
 }
 
 } // namespace sorvak

@@ -39,7 +39,7 @@ struct TJPEGDefaults {
 // What every new TJPEGImage starts from.
 extern TJPEGDefaults JPEGDefaults;
 
-// Stage and percentage done; the program connects nothing to it.
+// Stage and percentage done of one compression.
 using TProgressEvent = std::function<void(TProgressStage stage, int percentDone)>;
 
 class TJPEGImage : public TGraphic {
@@ -58,10 +58,13 @@ public:
     bool ProgressiveScans;
     // A starting notice, at most one report every 500 ms with a changed
     // percentage while compressing, and an ending notice with 100 (0 when
-    // compression failed). An exception it raises ends the compression.
+    // compression failed). An exception it raises ends the compression. The
+    // reports while compressing also go to OnWriteProgress.
     TProgressEvent OnProgress;
 
 private:
+    void Progress(TProgressStage stage, int percent);
+
     std::shared_ptr<TJPEGData> FData;
     std::unique_ptr<TBitmap> FBitmap;
 };

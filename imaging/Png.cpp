@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <zlib.h>
 
 #include "base/Bytes.h"
@@ -130,45 +131,165 @@ std::uint8_t TPNGObject::ChooseFilter(std::uint8_t rowFilters,
     return best;
 }
 
-void TChunkIDAT::SaveToStream(TStream& stream) {
-    const TChunkIHDR& header = *Owner.Header();
-    const TBitmap& image = header.Image;
-    const std::uint32_t limit = Owner.IdatLimit();
-    const bool indexed = header.ColorType == 3;
-    const std::size_t width = header.Width;
-    const int rowBits = header.RowBits;
-    const std::size_t rowBytes =
-        indexed ? (width * static_cast<std::size_t>(rowBits) + 7) / 8 : 3 * width;
-    const std::size_t unit = indexed ? 1 : 3;
-    const auto& table = Owner.OutputTable();
-    bool identity = true;
-    for (int i = 0; i < 256; ++i)
-        identity = identity && table[static_cast<std::size_t>(i)] == i;
+namespace {
 
-    std::vector<std::uint8_t> stored(TBitmap::RowStride(image.Width(), rowBits));
-    std::vector<std::uint8_t> raw(rowBytes), prev(rowBytes, 0);
-    std::array<std::vector<std::uint8_t>, 5> out;
-    std::array<const std::uint8_t*, 5> outputs{};
-    const std::uint8_t filters = Owner.RowFilters & 0x1F;
-    for (int f = pfSub; f <= pfPaeth; ++f)
-        if (filters & (1u << f)) {
-            out[static_cast<std::size_t>(f)].resize(rowBytes);
-            outputs[static_cast<std::size_t>(f)] = out[static_cast<std::size_t>(f)].data();
-        }
+// Reads the header's rows as PNG stores them: red, green, blue bytes through
+// the output table, or the indices as they are.
+class TRowReader {
+public:
+    TRowReader(const TChunkIHDR& header, const std::array<std::uint8_t, 256>& table)
+        : FImage(header.Image), FTable(table), FIndexed(header.ColorType == 3),
+          FWidth(header.Width), FRowBits(header.RowBits),
+          FRowBytes(FIndexed ? (FWidth * static_cast<std::size_t>(FRowBits) + 7) / 8 : 3 * FWidth),
+          FStored(TBitmap::RowStride(FImage.Width(), FRowBits)) {
+        for (int i = 0; i < 256; ++i)
+            FIdentity = FIdentity && table[static_cast<std::size_t>(i)] == i;
+    }
+    std::size_t RowBytes() const { return FRowBytes; }
+    // Bytes of one pixel, the distance the Sub, Average and Paeth filters look back.
+    std::size_t PixelBytes() const { return FIndexed ? 1 : 3; }
 
-    TDeflater deflater(Owner.DeflateLevel);
-    z_stream& z = deflater.Z;
-    std::vector<std::uint8_t> buffer(limit);
-    z.next_out = buffer.data();
-    z.avail_out = limit;
-    auto flushFull = [&] {
-        if (z.avail_out == 0) {
-            WriteChunk(stream, "IDAT", buffer.data(), limit);
-            z.next_out = buffer.data();
-            z.avail_out = limit;
+    // Row y, top row first, into out (RowBytes() bytes).
+    void Read(std::uint32_t y, std::uint8_t* out) {
+        if (FIndexed)
+            ReadIndices(y, out);
+        else
+            ReadColors(y, out);
+    }
+
+private:
+    void ReadIndices(std::uint32_t y, std::uint8_t* out) {
+        FImage.ReadRow(static_cast<std::int32_t>(y), FRowBits, FStored.data());
+        std::memcpy(out, FStored.data(), FRowBytes);
+    }
+
+    // Stored blue, green, red (and a fourth byte at 32 bits) become red,
+    // green, blue; 32-bit rows are read in place.
+    void ReadColors(std::uint32_t y, std::uint8_t* __restrict out) {
+        const std::uint8_t* s;
+        std::size_t step = 3;
+        if (FImage.Depth() == 32) {
+            s = FImage.ScanLine(static_cast<std::int32_t>(y));
+            step = 4;
+        } else {
+            FImage.ReadRow(static_cast<std::int32_t>(y), FRowBits, FStored.data());
+            s = FStored.data();
         }
-    };
-    auto feed = [&](const std::uint8_t* data, std::size_t size) {
+        std::uint8_t* __restrict r = out;
+        for (std::size_t x = 0; x < FWidth; ++x, s += step, r += 3) {
+            r[0] = s[2];
+            r[1] = s[1];
+            r[2] = s[0];
+        }
+        if (!FIdentity)
+            for (std::size_t j = 0; j < FRowBytes; ++j)
+                out[j] = FTable[out[j]];
+    }
+
+    const TBitmap& FImage;
+    const std::array<std::uint8_t, 256>& FTable;
+    const bool FIndexed;
+    const std::size_t FWidth;
+    const int FRowBits;
+    const std::size_t FRowBytes;
+    bool FIdentity = true;
+    std::vector<std::uint8_t> FStored;
+};
+
+void FilterSub(std::uint8_t* __restrict o, const std::uint8_t* rp, std::size_t n,
+               std::size_t unit) {
+    const std::size_t head = std::min(unit, n);
+    std::memcpy(o, rp, head);
+    for (std::size_t j = head; j < n; ++j)
+        o[j] = static_cast<std::uint8_t>(rp[j] - rp[j - unit]);
+}
+
+void FilterUp(std::uint8_t* o, const std::uint8_t* rp, const std::uint8_t* up, std::size_t n) {
+    for (std::size_t j = 0; j < n; ++j)
+        o[j] = static_cast<std::uint8_t>(rp[j] - up[j]);
+}
+
+void FilterAverage(std::uint8_t* o, const std::uint8_t* rp, const std::uint8_t* up, std::size_t n,
+                   std::size_t unit) {
+    for (std::size_t j = 0; j < n; ++j) {
+        const int left = j >= unit ? rp[j - unit] : 0;
+        o[j] = static_cast<std::uint8_t>(rp[j] - (left + up[j]) / 2);
+    }
+}
+
+void FilterPaeth(std::uint8_t* o, const std::uint8_t* rp, const std::uint8_t* up, std::size_t n,
+                 std::size_t unit) {
+    for (std::size_t j = 0; j < n; ++j) {
+        const int left = j >= unit ? rp[j - unit] : 0;
+        const int upLeft = j >= unit ? up[j - unit] : 0;
+        o[j] = static_cast<std::uint8_t>(rp[j] - Paeth(left, up[j], upLeft));
+    }
+}
+
+// One row as it goes into the stream: its filter type, then its bytes.
+struct TFilteredRow {
+    std::uint8_t Type;
+    const std::uint8_t* Data;
+};
+
+// Filters each row against the one before it with every filter type in
+// RowFilters and keeps the chosen output.
+class TRowFilters {
+public:
+    TRowFilters(std::uint8_t rowFilters, std::size_t rowBytes, std::size_t unit)
+        : FFilters(rowFilters & 0x1F), FRowBytes(rowBytes), FUnit(unit), FRaw(rowBytes),
+          FPrev(rowBytes, 0) {
+        for (int f = pfSub; f <= pfPaeth; ++f)
+            if (FFilters & (1u << f)) {
+                FOut[static_cast<std::size_t>(f)].resize(rowBytes);
+                FOutputs[static_cast<std::size_t>(f)] = FOut[static_cast<std::size_t>(f)].data();
+            }
+    }
+    // Where the next row is read to before Filter().
+    std::uint8_t* Row() { return FRaw.data(); }
+
+    // The row becomes the previous row of the next one.
+    TFilteredRow Filter() {
+        const std::uint8_t* rp = FRaw.data();
+        const std::uint8_t* up = FPrev.data();
+        if (FFilters & FilterBit(pfSub))
+            FilterSub(FOut[pfSub].data(), rp, FRowBytes, FUnit);
+        if (FFilters & FilterBit(pfUp))
+            FilterUp(FOut[pfUp].data(), rp, up, FRowBytes);
+        if (FFilters & FilterBit(pfAverage))
+            FilterAverage(FOut[pfAverage].data(), rp, up, FRowBytes, FUnit);
+        if (FFilters & FilterBit(pfPaeth))
+            FilterPaeth(FOut[pfPaeth].data(), rp, up, FRowBytes, FUnit);
+        // None's output is the raw row, which is now the previous row.
+        FPrev.swap(FRaw);
+        FOutputs[pfNone] = FPrev.data();
+        const std::uint8_t type = TPNGObject::ChooseFilter(FFilters, FOutputs, FRowBytes);
+        return {type, type == pfNone ? FPrev.data() : FOut[type].data()};
+    }
+
+private:
+    const std::uint8_t FFilters;
+    const std::size_t FRowBytes;
+    const std::size_t FUnit;
+    std::vector<std::uint8_t> FRaw, FPrev;
+    std::array<std::vector<std::uint8_t>, 5> FOut;
+    std::array<const std::uint8_t*, 5> FOutputs{};
+};
+
+// Deflates what it is fed into one zlib stream and hands each full buffer of
+// limit bytes, and the rest at the end, to the chunk writer.
+class TIdatDeflater {
+public:
+    using TChunkWriter = std::function<void(const std::uint8_t* data, std::size_t size)>;
+
+    TIdatDeflater(int level, std::uint32_t limit, TChunkWriter writeChunk)
+        : FDeflater(level), FLimit(limit), FBuffer(limit), FWriteChunk(std::move(writeChunk)) {
+        FDeflater.Z.next_out = FBuffer.data();
+        FDeflater.Z.avail_out = FLimit;
+    }
+
+    void Feed(const std::uint8_t* data, std::size_t size) {
+        z_stream& z = FDeflater.Z;
         z.next_in = const_cast<Bytef*>(data);
         // zlib counts input in 32 bits; a longer row goes in parts.
         std::size_t left = size;
@@ -179,103 +300,94 @@ void TChunkIDAT::SaveToStream(TStream& stream) {
             do {
                 const int rc = deflate(&z, Z_NO_FLUSH);
                 if (rc != Z_OK && rc != Z_BUF_ERROR)
-                    deflater.Fail(rc);
+                    FDeflater.Fail(rc);
                 if (rc == Z_BUF_ERROR && z.avail_out != 0)
-                    deflater.Fail(rc);
-                flushFull();
+                    FDeflater.Fail(rc);
+                FlushFull();
             } while (z.avail_in != 0);
         } while (left != 0);
-    };
+    }
 
-    const auto& progress = Owner.OnProgress;
-    int reported = 0;
-    if (progress)
-        progress(TProgressStage::psStarting, 0);
+    // Ends the stream and writes what is left.
+    void Finish() {
+        z_stream& z = FDeflater.Z;
+        z.next_in = nullptr;
+        z.avail_in = 0;
+        for (;;) {
+            const int rc = deflate(&z, Z_FINISH);
+            if (rc == Z_STREAM_END)
+                break;
+            if (rc != Z_OK && rc != Z_BUF_ERROR)
+                FDeflater.Fail(rc);
+            if (z.avail_out != 0)
+                FDeflater.Fail(rc); // no progress although there is room
+            FlushFull();
+        }
+        const std::size_t rest = FLimit - z.avail_out;
+        if (rest != 0)
+            FWriteChunk(FBuffer.data(), rest);
+    }
+
+private:
+    void FlushFull() {
+        z_stream& z = FDeflater.Z;
+        if (z.avail_out == 0) {
+            FWriteChunk(FBuffer.data(), FLimit);
+            z.next_out = FBuffer.data();
+            z.avail_out = FLimit;
+        }
+    }
+
+    TDeflater FDeflater;
+    const std::uint32_t FLimit;
+    std::vector<std::uint8_t> FBuffer;
+    TChunkWriter FWriteChunk;
+};
+
+// The rows' notices: a starting one, one with every whole percentage of the
+// rows, an ending one with 100.
+class TRowProgress {
+public:
+    using TReport = std::function<void(TProgressStage stage, int percent)>;
+
+    TRowProgress(TReport report, std::uint32_t rows) : FReport(std::move(report)), FRows(rows) {}
+    void Start() const { FReport(TProgressStage::psStarting, 0); }
+    void Row(std::uint32_t y) {
+        const int percent = static_cast<int>(std::uint64_t{y} * 100 / FRows);
+        if (percent != FReported)
+            FReport(TProgressStage::psRunning, FReported = percent);
+    }
+    void End() const { FReport(TProgressStage::psEnding, 100); }
+
+private:
+    const TReport FReport;
+    const std::uint32_t FRows;
+    int FReported = 0;
+};
+
+} // namespace
+
+void TChunkIDAT::SaveToStream(TStream& stream) {
+    const TChunkIHDR& header = *Owner.Header();
+    TRowReader rows(header, Owner.OutputTable());
+    TRowFilters filters(Owner.RowFilters, rows.RowBytes(), rows.PixelBytes());
+    TIdatDeflater deflater(Owner.DeflateLevel, Owner.IdatLimit(),
+                           [&stream](const std::uint8_t* data, std::size_t size) {
+                               WriteChunk(stream, "IDAT", data, size);
+                           });
+    TRowProgress progress(
+        [this](TProgressStage stage, int percent) { Owner.Progress(stage, percent); },
+        header.Height);
+    progress.Start();
     for (std::uint32_t y = 0; y < header.Height; ++y) {
-        if (progress) {
-            const int percent = static_cast<int>(std::uint64_t{y} * 100 / header.Height);
-            if (percent != reported)
-                progress(TProgressStage::psRunning, reported = percent);
-        }
-        if (indexed) {
-            image.ReadRow(static_cast<std::int32_t>(y), rowBits, stored.data());
-            std::memcpy(raw.data(), stored.data(), rowBytes);
-        } else {
-            // Stored blue, green, red (and a fourth byte at 32 bits) become red,
-            // green, blue; 32-bit rows are read in place.
-            const std::uint8_t* s;
-            std::size_t step = 3;
-            if (image.Depth() == 32) {
-                s = image.ScanLine(static_cast<std::int32_t>(y));
-                step = 4;
-            } else {
-                image.ReadRow(static_cast<std::int32_t>(y), rowBits, stored.data());
-                s = stored.data();
-            }
-            std::uint8_t* __restrict r = raw.data();
-            for (std::size_t x = 0; x < width; ++x, s += step, r += 3) {
-                r[0] = s[2];
-                r[1] = s[1];
-                r[2] = s[0];
-            }
-            if (!identity)
-                for (auto& b : raw)
-                    b = table[b];
-        }
-        const std::uint8_t* rp = raw.data();
-        const std::uint8_t* up = prev.data();
-        if (filters & FilterBit(pfSub)) {
-            std::uint8_t* __restrict o = out[pfSub].data();
-            const std::size_t head = std::min(unit, rowBytes);
-            std::memcpy(o, rp, head);
-            for (std::size_t j = head; j < rowBytes; ++j)
-                o[j] = static_cast<std::uint8_t>(rp[j] - rp[j - unit]);
-        }
-        if (filters & FilterBit(pfUp)) {
-            std::uint8_t* o = out[pfUp].data();
-            for (std::size_t j = 0; j < rowBytes; ++j)
-                o[j] = static_cast<std::uint8_t>(rp[j] - up[j]);
-        }
-        if (filters & FilterBit(pfAverage)) {
-            std::uint8_t* o = out[pfAverage].data();
-            for (std::size_t j = 0; j < rowBytes; ++j) {
-                const int left = j >= unit ? rp[j - unit] : 0;
-                o[j] = static_cast<std::uint8_t>(rp[j] - (left + up[j]) / 2);
-            }
-        }
-        if (filters & FilterBit(pfPaeth)) {
-            std::uint8_t* o = out[pfPaeth].data();
-            for (std::size_t j = 0; j < rowBytes; ++j) {
-                const int left = j >= unit ? rp[j - unit] : 0;
-                const int upLeft = j >= unit ? up[j - unit] : 0;
-                o[j] = static_cast<std::uint8_t>(rp[j] - Paeth(left, up[j], upLeft));
-            }
-        }
-        // The raw row becomes the previous row; None's output is the raw row.
-        prev.swap(raw);
-        outputs[pfNone] = prev.data();
-        const std::uint8_t type = TPNGObject::ChooseFilter(filters, outputs, rowBytes);
-        feed(&type, 1);
-        feed(type == pfNone ? prev.data() : out[type].data(), rowBytes);
+        progress.Row(y);
+        rows.Read(y, filters.Row());
+        const TFilteredRow row = filters.Filter();
+        deflater.Feed(&row.Type, 1);
+        deflater.Feed(row.Data, rows.RowBytes());
     }
-
-    z.next_in = nullptr;
-    z.avail_in = 0;
-    for (;;) {
-        const int rc = deflate(&z, Z_FINISH);
-        if (rc == Z_STREAM_END)
-            break;
-        if (rc != Z_OK && rc != Z_BUF_ERROR)
-            deflater.Fail(rc);
-        if (z.avail_out != 0)
-            deflater.Fail(rc); // no progress although there is room
-        flushFull();
-    }
-    const std::size_t rest = limit - z.avail_out;
-    if (rest != 0)
-        WriteChunk(stream, "IDAT", buffer.data(), rest);
-    if (progress)
-        progress(TProgressStage::psEnding, 100);
+    deflater.Finish();
+    progress.End();
 }
 
 TPNGObject::TPNGObject() {
@@ -332,11 +444,21 @@ void TPNGObject::CheckWritable() const {
         throw Exception("Interlaced PNG writing is not supported");
 }
 
+void TPNGObject::Progress(TProgressStage stage, int percent) const {
+    if (OnProgress)
+        OnProgress(stage, percent);
+    // The start and the end of the whole write are WriteToStream's.
+    if (stage == TProgressStage::psRunning)
+        ReportWriteProgress(percent);
+}
+
 void TPNGObject::WriteToStream(TStream& stream) {
     CheckWritable();
+    ReportWriteProgress(0);
     stream.WriteBuffer(Signature, sizeof Signature);
     for (const auto& chunk : FChunks)
         chunk->SaveToStream(stream);
+    ReportWriteProgress(100);
 }
 
 } // namespace sorvak

@@ -91,7 +91,8 @@ public:
     void WriteToStream(TStream& stream) override;
 
     // Rows compressed so far: a starting notice, one with every whole
-    // percentage, an ending one with 100. Writes nothing of its own.
+    // percentage, an ending one with 100. Writes nothing of its own. The
+    // percentages also go to OnWriteProgress.
     std::function<void(TProgressStage stage, int percentDone)> OnProgress;
 
     std::uint8_t RowFilters = FilterBit(pfSub);
@@ -114,7 +115,10 @@ protected:
     void CheckWritable() const override;
 
 private:
+    friend class TChunkIDAT;
+    void Progress(TProgressStage stage, int percent) const;
     void Clear();
+
     TPNGList FChunks;
     std::array<std::uint8_t, 256> FOutputTable{};
     std::uint32_t FIdatLimit = 65535;

@@ -1,72 +1,13 @@
 #include "settings/ExtIniFile.h"
 
 #include "base/CodePage.h"
-#include "base/FileDescriptor.h"
-#include "base/FileHead.h"
+#include "settings/SettingsFile.h"
 
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace sorvak {
 
 namespace {
-
-// A settings file is a few hundred bytes; anything beyond this is not one we
-// wrote, and is neither read into memory nor overwritten.
-constexpr std::size_t MaxFileSize = std::size_t(256) << 20;
-
-enum class ReadResult { Missing, Read, Failed };
-
-ReadResult ReadSettingsFile(const std::string& path, std::string& bytes) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uint64_t>(info.st_size) > MaxFileSize)
-        return ReadResult::Failed;
-    int error = 0;
-    // One byte past the limit tells a file that grew meanwhile.
-    std::optional<std::string> read = ReadFileHead(path, MaxFileSize + 1, &error);
-    if (!read)
-        return (error == ENOENT || error == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
-    // Text after a NUL would be dropped by the line rules and lost at the
-    // next write: such a file is not ours to rewrite.
-    if (read->size() > MaxFileSize || read->find('\0') != std::string::npos)
-        return ReadResult::Failed;
-    bytes = std::move(*read);
-    return ReadResult::Read;
-}
-
-// Serialises the read-merge-write at the end between copies of the program.
-// The settings file itself is replaced by a rename, so the lock lives on a
-// file of its own that is never removed. A copy that holds it for longer than
-// a save takes is not waited for: the merge then runs unlocked.
-class SettingsLock {
-public:
-    explicit SettingsLock(const std::string& iniPath)
-        : fd_(::open((iniPath + ".lock").c_str(),
-                     O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666)) {
-        using namespace std::chrono;
-        if (fd_.get() < 0)
-            return;
-        const auto end = steady_clock::now() + seconds(2);
-        while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || steady_clock::now() >= end)
-                return;
-            std::this_thread::sleep_for(milliseconds(10));
-        }
-    }
-    // Closing the descriptor releases the lock.
-
-private:
-    FileDescriptor fd_;
-};
 
 std::string NormalisedSection(std::string_view section) {
     std::string name(section);
@@ -79,74 +20,7 @@ std::string NormalisedSection(std::string_view section) {
     return name;
 }
 
-std::string ConfigHome() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    // Relative values are invalid and ignored, as the desktop rules say.
-    if (config != nullptr && config[0] == '/')
-        return config;
-    std::string home;
-    if (const char* env = std::getenv("HOME"); env != nullptr && env[0] != '\0') {
-        home = env;
-    } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir) {
-        home = user->pw_dir;
-    }
-    if (home.empty())
-        return std::string();
-    if (home.back() != '/')
-        home.push_back('/');
-    return home + ".config";
-}
-
 } // namespace
-
-std::optional<std::int32_t> ParseIniInt(std::string_view text) {
-    std::string replaced;
-    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        replaced = "$";
-        replaced.append(text.substr(2));
-        text = replaced;
-    }
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
-    }
-    if (i == n)
-        return std::nullopt;
-    const std::uint64_t limit = hex ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
-    std::uint64_t value = 0;
-    for (; i < n; ++i) {
-        const char c = text[i];
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = unsigned(c - '0');
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = unsigned(c - 'a' + 10);
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = unsigned(c - 'A' + 10);
-        else
-            return std::nullopt;
-        value = value * (hex ? 16 : 10) + digit;
-        if (value > limit)
-            return std::nullopt;
-    }
-    auto bits = static_cast<std::uint32_t>(value);
-    if (negative)
-        bits = 0u - bits;
-    return static_cast<std::int32_t>(bits);
-}
 
 TExtIniFile::TExtIniFile(std::string programPath) : programPath_(std::move(programPath)) {
     baseName_ = BaseNameOf(programPath_);
@@ -309,14 +183,14 @@ void TExtIniFile::Load() {
     loadFailed_ = false;
     std::string bytes;
     switch (ReadSettingsFile(GetIniPath(), bytes)) {
-    case ReadResult::Missing:
+    case SettingsRead::Missing:
         return;
-    case ReadResult::Failed:
+    case SettingsRead::Failed:
         // Remembered so that the file, which may hold settings we could not
         // read, is not replaced by the empty store.
         loadFailed_ = true;
         return;
-    case ReadResult::Read:
+    case SettingsRead::Read:
         break;
     }
     Parse(std::move(bytes));
@@ -366,11 +240,11 @@ void TExtIniFile::Save(bool onlyIfNotEmpty) {
         // did not write keep the other copy's values.
         const SettingsLock lock(path);
         std::string bytes;
-        const ReadResult read = ReadSettingsFile(path, bytes);
-        if (read == ReadResult::Failed)
+        const SettingsRead read = ReadSettingsFile(path, bytes);
+        if (read == SettingsRead::Failed)
             return;
         Clear();
-        if (read == ReadResult::Read)
+        if (read == SettingsRead::Read)
             Parse(std::move(bytes));
         std::string().swap(bytes);
         // Each write matches names as it did when it was made.
@@ -411,51 +285,11 @@ void TExtIniFile::Clear() {
 }
 
 std::string TExtIniFile::SettingsFolder(TDefaultFolder kind) const {
-    const std::string folder = GetFolderPath(kind);
-    if (kind != dfApplication)
-        return folder;
-    // An installed copy in a folder the user cannot write would remember
-    // nothing; a file beside the program still wins where there is one.
-    struct stat info {};
-    if (::lstat((folder + iniFileName_).c_str(), &info) == 0 ||
-        ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0)
-        return folder;
-    std::string config = ConfigHome();
-    if (config.empty())
-        return folder;
-    if (config.back() != '/')
-        config.push_back('/');
-    return config + baseName_ + "/";
+    return SettingsFolderPath(kind, programPath_, baseName_, iniFileName_);
 }
 
 std::string TExtIniFile::GetFolderPath(TDefaultFolder kind) const {
-    std::string folder;
-    switch (kind) {
-    case dfAppData:
-        folder = ConfigHome();
-        if (!folder.empty()) {
-            if (folder.back() != '/')
-                folder.push_back('/');
-            folder += baseName_;
-        }
-        break;
-    case dfApplication:
-        folder = FolderWithSeparator(programPath_);
-        break;
-    case dfWindows:
-        folder = "/etc/";
-        break;
-    case dfUser:
-    default:
-        break;
-    }
-    if (!folder.empty()) {
-        if (folder.back() != '/')
-            folder.push_back('/');
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-    }
-    return folder;
+    return DefaultFolderPath(kind, programPath_, baseName_);
 }
 
 } // namespace sorvak

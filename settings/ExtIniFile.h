@@ -5,6 +5,8 @@
 // failed write is ignored.
 #include "base/LineList.h"
 #include "base/Paths.h"
+#include "settings/IniInt.h"
+#include "settings/SettingsFolder.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,19 +18,6 @@
 #include <vector>
 
 namespace sorvak {
-
-// Which folder holds the settings file; stored as one byte.
-enum TDefaultFolder : std::uint8_t {
-    dfAppData = 0,     // $XDG_CONFIG_HOME (or ~/.config), "/", BaseName, "/"
-    dfApplication = 1, // the program's folder, "/"
-    dfUser = 2,        // none: the name resolves against the current folder
-    dfWindows = 3,     // "/etc/"
-};
-
-// The integer rules of ReadInt: leading blanks, a sign, decimal digits in the
-// signed 32-bit range or a "$", "x" or "0x" prefix with up to 32 bits of hex
-// digits taken as two's complement; nothing may follow.
-std::optional<std::int32_t> ParseIniInt(std::string_view text);
 
 class TExtIniFile {
 public:
@@ -110,9 +99,7 @@ private:
         bool caseSensitive;
     };
 
-    // GetFolderPath, except that a program folder the user cannot write and
-    // that holds no settings file gives $XDG_CONFIG_HOME/BaseName/ (not yet
-    // made: Save makes it).
+    // SettingsFolderPath for this store's program and file name.
     std::string SettingsFolder(TDefaultFolder kind) const;
     // StoreValue without remembering the write.
     void ApplyValue(std::string_view section, std::string_view key, std::string_view value);

@@ -1,8 +1,9 @@
 #include "widgets/PreviewForm.h"
 
 #include "dialogs/SavePictureDialog.h"
-#include "widgets/QtPicturePane.h"
+#include "widgets/PaintBox.h"
 
+#include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>

@@ -1,10 +1,10 @@
 #include "platform/x11/ClipboardKeeper.h"
 
-#include <xcb/xcb.h>
+#include "base/FileDescriptor.h"
+#include "platform/x11/Xcb.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <linux/close_range.h>
 #include <map>
@@ -18,26 +18,10 @@ namespace sorvak::platform {
 
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr);
-    if (reply == nullptr)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
 xcb_window_t SelectionOwner(xcb_connection_t* connection, xcb_atom_t selection) {
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
-        connection, xcb_get_selection_owner(connection, selection), nullptr);
-    if (reply == nullptr)
-        return XCB_NONE;
-    const xcb_window_t owner = reply->owner;
-    std::free(reply);
-    return owner;
+    const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, selection), nullptr));
+    return reply ? reply->owner : xcb_window_t{XCB_NONE};
 }
 
 struct Atoms {
@@ -45,15 +29,15 @@ struct Atoms {
 };
 
 Atoms InternAtoms(xcb_connection_t* c) {
-    return {Atom(c, "CLIPBOARD"),
-            Atom(c, "TARGETS"),
-            Atom(c, "UTF8_STRING"),
-            Atom(c, "TEXT"),
-            Atom(c, "text/plain;charset=utf-8"),
-            Atom(c, "text/plain"),
-            Atom(c, "TIMESTAMP"),
-            Atom(c, "INCR"),
-            Atom(c, "MULTIPLE")};
+    return {InternAtom(c, "CLIPBOARD"),
+            InternAtom(c, "TARGETS"),
+            InternAtom(c, "UTF8_STRING"),
+            InternAtom(c, "TEXT"),
+            InternAtom(c, "text/plain;charset=utf-8"),
+            InternAtom(c, "text/plain"),
+            InternAtom(c, "TIMESTAMP"),
+            InternAtom(c, "INCR"),
+            InternAtom(c, "MULTIPLE")};
 }
 
 // A transfer in pieces (the INCR protocol of the ICCCM) to one requestor.
@@ -73,19 +57,15 @@ public:
 
     // Serves until another program takes the selection or the server goes.
     void Serve() {
-        while (xcb_generic_event_t* event = xcb_wait_for_event(c_)) {
+        while (const XcbEvent event{xcb_wait_for_event(c_)}) {
             const std::uint8_t type = event->response_type & 0x7F;
-            bool done = false;
             if (type == XCB_SELECTION_CLEAR)
-                done = true;
-            else if (type == XCB_SELECTION_REQUEST)
-                Answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
-            else if (type == XCB_PROPERTY_NOTIFY)
-                Continue(*reinterpret_cast<xcb_property_notify_event_t*>(event));
-            std::free(event);
-            xcb_flush(c_);
-            if (done)
                 break;
+            if (type == XCB_SELECTION_REQUEST)
+                Answer(*reinterpret_cast<xcb_selection_request_event_t*>(event.get()));
+            else if (type == XCB_PROPERTY_NOTIFY)
+                Continue(*reinterpret_cast<xcb_property_notify_event_t*>(event.get()));
+            xcb_flush(c_);
         }
     }
 
@@ -169,39 +149,32 @@ private:
 };
 
 // Runs in the detached child: takes the selection, reports through the pipe
-// and serves. Never returns.
-[[noreturn]] void RunKeeper(const std::string& text, int readyPipe) {
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection))
-        _exit(1);
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber; ++i)
-        xcb_screen_next(&screens);
+// and serves. Returns the child's exit status.
+int RunKeeper(const std::string& text, FileDescriptor ready) {
+    const XcbConnection connection;
+    const xcb_screen_t* screen = connection.Screen();
+    if (screen == nullptr)
+        return 1;
     const xcb_window_t window = xcb_generate_id(connection);
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screens.data->root, 0, 0, 1, 1, 0,
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     const Atoms atoms = InternAtoms(connection);
     xcb_set_selection_owner(connection, window, atoms.clipboard, XCB_CURRENT_TIME);
     const bool owner = SelectionOwner(connection, atoms.clipboard) == window;
-    const char ready = owner ? '1' : '0';
-    (void)!write(readyPipe, &ready, 1);
-    close(readyPipe);
+    const char answer = owner ? '1' : '0';
+    (void)!write(ready.get(), &answer, 1);
+    ready = FileDescriptor();
     if (owner) {
         Keeper keeper(connection, atoms, text);
         keeper.Serve();
     }
-    xcb_disconnect(connection);
-    _exit(0);
+    return 0;
 }
 
 bool ClipboardManagerRuns() {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    bool runs = false;
-    if (!xcb_connection_has_error(connection))
-        runs = SelectionOwner(connection, Atom(connection, "CLIPBOARD_MANAGER")) != XCB_NONE;
-    xcb_disconnect(connection);
-    return runs;
+    const XcbConnection connection;
+    return !connection.HasError() &&
+           SelectionOwner(connection, InternAtom(connection, "CLIPBOARD_MANAGER")) != XCB_NONE;
 }
 
 } // namespace
@@ -212,39 +185,36 @@ bool KeepClipboardTextAfterExit(const std::string& utf8Text) {
     int fds[2];
     if (pipe(fds) != 0)
         return false;
+    FileDescriptor readEnd(fds[0]), writeEnd(fds[1]);
     const pid_t child = fork();
-    if (child < 0) {
-        close(fds[0]);
-        close(fds[1]);
+    if (child < 0)
         return false;
-    }
     if (child == 0) {
-        close(fds[0]);
+        readEnd = FileDescriptor();
         // A second fork detaches the keeper from our parent's process group
         // and leaves no zombie; its output must not hold a caller's pipe.
         if (fork() != 0)
             _exit(0);
         setsid();
         signal(SIGHUP, SIG_IGN);
-        const int null = open("/dev/null", O_RDWR);
-        if (null >= 0) {
-            dup2(null, 0);
-            dup2(null, 1);
-            dup2(null, 2);
+        if (const FileDescriptor null(open("/dev/null", O_RDWR)); null) {
+            dup2(null.get(), 0);
+            dup2(null.get(), 1);
+            dup2(null.get(), 2);
         }
         // Inherited descriptors (the parent's X connection above all) would
-        // keep the parent's resources alive in the server.
-        dup2(fds[1], 3);
+        // keep the parent's resources alive in the server. _exit skips the
+        // destructors here, so nothing closes the numbers twice.
+        dup2(writeEnd.get(), 3);
         close_range(4, ~0U, 0);
-        RunKeeper(utf8Text, 3);
+        _exit(RunKeeper(utf8Text, FileDescriptor(3)));
     }
-    close(fds[1]);
+    writeEnd = FileDescriptor();
     waitpid(child, nullptr, 0);
     char ready = '0';
-    pollfd wait{fds[0], POLLIN, 0};
+    pollfd wait{readEnd.get(), POLLIN, 0};
     if (poll(&wait, 1, 3000) > 0)
-        (void)!read(fds[0], &ready, 1);
-    close(fds[0]);
+        (void)!read(readEnd.get(), &ready, 1);
     return ready == '1';
 }
 

@@ -1,10 +1,6 @@
 #include "platform/x11/SelectionReader.h"
 
-#include <xcb/xcb.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 #include <poll.h>
 
 namespace sorvak::platform {
@@ -13,28 +9,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
 } // namespace
 
 SelectionReader::SelectionReader(Limits limits)
     : limits_(limits), end_(Clock::now() + limits.Total) {
-    int screenNumber = 0;
-    connection_ = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection_))
+    if (connection_.HasError())
         throw SelectionTimeout("no display");
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
-        xcb_screen_next(&screens);
-    if (screens.rem == 0)
+    const xcb_screen_t* screen = connection_.Screen();
+    if (screen == nullptr)
         throw SelectionTimeout("no screen");
     window_ = xcb_generate_id(connection_);
     // Property changes on our window carry the pieces of incremental transfers.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screens.data->root, 0, 0, 1, 1, 0,
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
     clipboard_ = Intern("CLIPBOARD");
     property_ = Intern("SORVAK_SELECTION");
@@ -42,23 +29,15 @@ SelectionReader::SelectionReader(Limits limits)
     targets_ = Intern("TARGETS");
 }
 
-SelectionReader::~SelectionReader() {
-    if (connection_ != nullptr)
-        xcb_disconnect(connection_);
-}
-
 std::uint32_t SelectionReader::Intern(const std::string& name) {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection_,
-        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data()),
-        nullptr));
-    if (!reply)
+    const xcb_atom_t atom = InternAtom(connection_, name);
+    if (atom == XCB_ATOM_NONE)
         throw SelectionTimeout("the display went away");
-    return reply->atom;
+    return atom;
 }
 
 bool SelectionReader::HasOwner() {
-    Reply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
         connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
     if (!reply)
         throw SelectionTimeout("the display went away");
@@ -70,11 +49,11 @@ void SelectionReader::WaitFor(std::chrono::milliseconds silence, Wanted wanted) 
     xcb_flush(connection_);
     const Clock::time_point silenceEnd = Clock::now() + silence;
     for (;;) {
-        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+        while (XcbEvent event{xcb_poll_for_event(connection_)}) {
             if (wanted(*event))
                 return;
         }
-        if (xcb_connection_has_error(connection_))
+        if (connection_.HasError())
             throw SelectionTimeout("the display went away");
         const Clock::time_point now = Clock::now();
         const Clock::time_point end = std::min(silenceEnd, end_);
@@ -117,7 +96,7 @@ void SelectionReader::WaitForPiece() {
 bool SelectionReader::TakeProperty(std::string& bytes) {
     // The reply carries the whole value; its length is what the server holds,
     // not a figure the owner chose.
-    Reply<xcb_get_property_reply_t> reply(
+    XcbReply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(connection_,
                                xcb_get_property(connection_, 1, window_, property_,
                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
@@ -147,7 +126,7 @@ std::vector<std::string> SelectionReader::Targets() {
     }
     // Names come from the server, not the owner: one round trip for all.
     for (const xcb_get_atom_name_cookie_t& cookie : cookies) {
-        Reply<xcb_get_atom_name_reply_t> reply(
+        XcbReply<xcb_get_atom_name_reply_t> reply(
             xcb_get_atom_name_reply(connection_, cookie, nullptr));
         if (reply)
             names.emplace_back(

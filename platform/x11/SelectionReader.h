@@ -1,14 +1,14 @@
 #pragma once
 // Reads the X11 CLIPBOARD selection on a connection of its own, with bounded
 // waits: an owner that hangs or trickles cannot hold the program.
+#include "platform/x11/Xcb.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-typedef struct xcb_connection_t xcb_connection_t;
 
 namespace sorvak::platform {
 
@@ -37,7 +37,6 @@ public:
     // Connects to $DISPLAY; the clock for Limits::Total starts here.
     explicit SelectionReader(Limits limits);
     SelectionReader() : SelectionReader(Limits{}) {}
-    ~SelectionReader();
     SelectionReader(const SelectionReader&) = delete;
     SelectionReader& operator=(const SelectionReader&) = delete;
 
@@ -65,7 +64,8 @@ private:
 
     Limits limits_;
     std::chrono::steady_clock::time_point end_;
-    xcb_connection_t* connection_ = nullptr;
+    // A member, so that it is closed when the constructor throws too.
+    XcbConnection connection_;
     std::uint32_t window_ = 0;
     std::uint32_t clipboard_ = 0, property_ = 0, incr_ = 0, targets_ = 0;
 };

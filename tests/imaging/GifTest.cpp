@@ -2,6 +2,8 @@
 
 #include "base/Exception.h"
 #include "imaging/Bitmap.h"
+#include "imaging/GifColorLookup.h"
+#include "imaging/GifDitherers.h"
 #include "imaging/Stream.h"
 #include "tests/imaging/GifDecode.h"
 
