@@ -148,6 +148,37 @@ def check_keyfiles(prefix):
     print("ok: Nemo action and Dolphin service menu")
 
 
+def check_thunar(prefix, work):
+    import shlex
+    import xml.etree.ElementTree as ElementTree
+
+    config = os.path.join(work, "thunar-config")
+    os.makedirs(os.path.join(config, "Thunar"))
+    uca = os.path.join(config, "Thunar", "uca.xml")
+    theirs = ('<?xml version="1.0" encoding="UTF-8"?>\n<actions>\n<action>\n'
+              '\t<icon>utilities-terminal</icon>\n\t<name>Open Terminal Here</name>\n'
+              '\t<unique-id>1-1</unique-id>\n\t<command>exo-open --working-directory %f'
+              '</command>\n\t<directories/>\n</action>\n</actions>\n')
+    with open(uca, "w") as out:
+        out.write(theirs)
+    env = dict(os.environ, XDG_CONFIG_HOME=config, LC_ALL="C.UTF-8")
+    env.pop("DISPLAY", None)
+    for attempt in range(2):
+        added = run([f"{prefix}/bin/sorvak", "--add-thunar-action"], env)
+        if added.returncode != 0 or added.stderr:
+            fail(f"--add-thunar-action: status {added.returncode}, {added.stderr}")
+    actions = ElementTree.parse(uca).getroot().findall("action")
+    if [a.findtext("unique-id") for a in actions] != ["1-1", "sorvak-paste-clipboard-as-file"]:
+        fail("uca.xml does not hold their action and ours once")
+    with open(uca) as text:
+        if not text.read().startswith(theirs[: theirs.index("</actions>")]):
+            fail("their actions changed")
+    command = shlex.split(actions[1].findtext("command"))
+    if command != [f"{prefix}/bin/sorvak", "--folder", "%f"] or actions[1].find("directories") is None:
+        fail(f"our Thunar action runs {command}")
+    print("ok: Thunar action added once beside the user's own")
+
+
 def main():
     work = tempfile.mkdtemp(prefix="sorvak-actions-")
     server = None
@@ -156,6 +187,7 @@ def main():
         subprocess.run(["cmake", "--install", BUILD, "--prefix", prefix], check=True,
                        stdout=subprocess.DEVNULL)
         check_keyfiles(prefix)
+        check_thunar(prefix, work)
 
         read_fd, write_fd = os.pipe()
         server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
