@@ -20,6 +20,7 @@ set(SORVAK_LAYERS
     "sorvak_widgets sorvak_base sorvak_settings sorvak_dialogs sorvak_clipboard sorvak_resources sorvak_platform_qt QT"
     # Beside the product: test and benchmark support.
     "sorvak_testsupport sorvak_base sorvak_clipboard QT"
+    "sorvak_testsupport_filedialog sorvak_testsupport sorvak_platform_filedialog QT"
     "sorvak_e2e sorvak_testsupport sorvak_bench_images"
     "sorvak_bench_images sorvak_base sorvak_imaging"
 )
@@ -40,6 +41,7 @@ set(SORVAK_FOLDERS
     "platform/filedialog sorvak_platform_filedialog"
     "widgets sorvak_widgets"
     "tests/support sorvak_testsupport"
+    "tests/support/filedialog sorvak_testsupport_filedialog"
     "tests/e2e sorvak_e2e"
     "bench sorvak_bench_images"
 )

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Configures and builds everything, tests included, into build/.
+# Configures and builds everything, tests included, into build/ (the
+# "default" preset of CMakePresets.json: warnings are errors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVAK_TESTS=ON
-cmake --build build -j"$(nproc)"
+cmake --preset default
+cmake --build --preset default -j"$(nproc)"

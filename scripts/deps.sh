@@ -15,8 +15,10 @@ packages=(
 if [[ $what == test ]]; then
     packages+=(
         git locales
-        # tests, independent decoders and the benchmark
-        libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libgif-dev
+        # tests and independent decoders
+        libgtest-dev libgmock-dev libpng-dev libgif-dev
+        # the formatting check of scripts/test.sh
+        clang-format
         # end-to-end tests under a virtual X server
         xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck
         # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client

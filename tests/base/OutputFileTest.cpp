@@ -14,17 +14,10 @@ namespace sorvak {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Entries;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
-
-std::vector<std::string> Entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string CreateMessage(const std::string& path, int errnum) {
     return "ファイル \"" + path + "\". " + std::strerror(errnum) + " を作成できません";

@@ -1,6 +1,7 @@
 // What the text preview reads of a file and how it shows it.
 #include "dialogs/PreviewFile.h"
 #include "formtext/FormText.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +19,13 @@ namespace fs = std::filesystem;
 
 class PreviewFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string Write(const std::string& name, const std::string& bytes) {
         const fs::path path = dir_ / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path.string();
     }
-    fs::path dir_ = fs::temp_directory_path() / ("previewfile-" + std::to_string(::getpid()));
+    const test::TempDir temp_;
+    const fs::path dir_ = temp_.Path();
 };
 
 TEST_F(PreviewFileTest, ReadsUpToTheLimitWhateverTheReportedSize) {

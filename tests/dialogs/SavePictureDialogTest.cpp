@@ -2,6 +2,7 @@
 // driven through a scripted dialog call against a pane double.
 #include "dialogs/SavePictureDialog.h"
 #include "dialogs/TextPreviewPane.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -113,13 +114,6 @@ private:
 
 class PictureDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/sorvak-picture-dialog-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string File(const std::string& name) {
         const std::string path = (dir_ / name).string();
         std::ofstream(path) << "bytes";
@@ -130,7 +124,8 @@ protected:
     ScriptedService service;
 
 private:
-    fs::path dir_;
+    const test::TempDir temp_;
+    const fs::path dir_ = temp_.Path();
 };
 
 TEST_F(PictureDialogTest, ShowStepPlacesThePaneRightOfTheStandardControlsAndClearsIt) {

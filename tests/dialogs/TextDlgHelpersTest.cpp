@@ -1,6 +1,7 @@
 // File-name rules of the text dialogs, in code page 932 and UTF-8.
 #include "dialogs/TextDlgHelpers.h"
 #include "dialogs/SystemVersion.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -118,8 +119,8 @@ TEST(ExtendedSystemTest, VersionFigures) {
 }
 
 TEST(PlainFileExistsTest, OnlyRegularFilesAfterLinks) {
-    const fs::path dir = fs::temp_directory_path() / ("plainfile-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const test::TempDir temp;
+    const fs::path& dir = temp.Path();
     std::ofstream(dir / "memo.txt") << "x";
     std::ofstream(dir / "a*b") << "x";
     fs::create_directory(dir / "folder");
@@ -144,7 +145,6 @@ TEST(PlainFileExistsTest, OnlyRegularFilesAfterLinks) {
         EXPECT_EQ(PlainFileExists((dir / c.name).string()), c.expected);
     }
     EXPECT_FALSE(PlainFileExists("/dev/zero"));
-    fs::remove_all(dir);
 }
 
 } // namespace

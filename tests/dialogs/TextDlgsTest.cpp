@@ -3,6 +3,7 @@
 #include "dialogs/PicturePane.h"
 #include "dialogs/SystemVersion.h"
 #include "tests/dialogs/DialogFakes.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -138,7 +139,8 @@ TEST_F(TextDialogsTest, ShowStepLaysOutTheStripAndCloseStepFreesIt) {
 }
 
 TEST_F(TextDialogsTest, PreviewFollowsTheCheckBoxAndLastsAcrossRuns) {
-    const fs::path file = fs::temp_directory_path() / ("preview-" + std::to_string(::getpid()));
+    const test::TempDir dir;
+    const fs::path file = dir.Path() / "preview";
     std::ofstream(file) << "line\n";
     window.Path = file.string();
     dialog.Preview = true;
@@ -163,7 +165,6 @@ TEST_F(TextDialogsTest, PreviewFollowsTheCheckBoxAndLastsAcrossRuns) {
         EXPECT_EQ(pane.Text, "line\r\n");
     });
     EXPECT_TRUE(dialog.Preview);
-    fs::remove(file);
 }
 
 TEST_F(TextDialogsTest, TypeChangeRewritesTheWholeNameFieldAndDefaultExt) {

@@ -266,18 +266,19 @@ TEST_F(Driver, TextIsReadOnlyAfterTheDialogWasConfirmed) {
     EXPECT_FALSE(clipboard_.IsOpen());
 }
 
-TEST_F(Driver, ClipboardHeldByAnotherProgramEndsTheExport) {
-    clipboard_.SetData(CF_TEXT, std::string("text\0", 5));
-    clipboard_.HeldByOtherProgram = true;
-    dialogs_.Answer = (out_ / "never.txt").string();
-    RunProgram();
-    EXPECT_EQ(errors_, std::vector<std::string>{"クリップボードを開くことができません"});
-    EXPECT_FALSE(fs::exists(out_ / "never.txt"));
-}
+// Held by another program, or owned by one that does not answer: the
+// clipboard error, not the information box, and nothing written or kept.
+struct RefusedClipboard {
+    const char* name;
+    bool MemoryClipboard::*refusal;
+};
 
-TEST_F(Driver, OwnerThatDoesNotAnswerShowsTheClipboardErrorNotTheInformationBox) {
+class DriverRefusedClipboard : public Driver,
+                               public ::testing::WithParamInterface<RefusedClipboard> {};
+
+TEST_P(DriverRefusedClipboard, ShowsTheClipboardErrorAndEndsTheExport) {
     clipboard_.SetData(CF_TEXT, std::string("text\0", 5));
-    clipboard_.OwnerHung = true;
+    clipboard_.*GetParam().refusal = true;
     dialogs_.Answer = (out_ / "never.txt").string();
     RunProgram();
     EXPECT_EQ(errors_, std::vector<std::string>{"クリップボードを開くことができません"});
@@ -286,6 +287,13 @@ TEST_F(Driver, OwnerThatDoesNotAnswerShowsTheClipboardErrorNotTheInformationBox)
     EXPECT_EQ(Settings(), "");
     EXPECT_FALSE(fs::exists(out_ / "never.txt"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Refusals, DriverRefusedClipboard,
+                         ::testing::Values(RefusedClipboard{"HeldByAnotherProgram",
+                                                            &MemoryClipboard::HeldByOtherProgram},
+                                           RefusedClipboard{"OwnerDoesNotAnswer",
+                                                            &MemoryClipboard::OwnerHung}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 std::string WidePathsBlock(const std::vector<std::string>& asciiPaths) {
     std::string block("\x14\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x01\0\0\0", 20);

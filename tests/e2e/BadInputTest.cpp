@@ -1,5 +1,6 @@
 // Clipboard text and surroundings that a careless program would mangle.
 #include "tests/e2e/Session.h"
+#include "tests/support/Locales.h"
 
 #include <gtest/gtest.h>
 
@@ -71,20 +72,25 @@ TEST(BadInput, HundredMegabytesOfTextArriveWhole) {
     EXPECT_EQ(file.substr(file.size() - expectedLine.size()), expectedLine);
 }
 
-TEST(BadInput, ShiftJisLocaleWritesCodePage932Bytes) {
-    if (!fs::exists("/usr/lib/locale/ja_JP.sjis") && !fs::exists("/usr/lib/locale/locale-archive"))
-        GTEST_SKIP() << "no Shift_JIS locale";
-    Session session;
-    // "é" has no code page 932 form: it becomes the default character.
-    session.OwnClipboard({{"text", "日本語\nx\u00E9y"}});
-    const std::string file =
-        SaveClipboardText(session, "sjis.txt", {{"LANG", "ja_JP.SJIS"}, {"LC_ALL", "ja_JP.SJIS"}});
-    EXPECT_EQ(file, "\x93\xFA\x96\x7B\x8C\xEA\r\nx?y\r\n");
-}
-
-TEST(BadInput, PlainCLocaleKeepsUtf8Text) {
-    Session session;
-    session.OwnClipboard({{"text", "日本語"}});
-    const std::string file = SaveClipboardText(session, "c.txt", {{"LANG", "C"}, {"LC_ALL", "C"}});
-    EXPECT_EQ(file, "日本語\r\n");
+// The text file is written in the locale's code page; the plain C locale
+// keeps the clipboard's UTF-8.
+TEST(BadInput, LocaleChoosesTheTextFileCodePage) {
+    const struct {
+        const char* locale;
+        std::string text, file, expected;
+    } cases[] = {
+        {"C", "日本語", "c.txt", "日本語\r\n"},
+        // "é" has no code page 932 form: it becomes the default character.
+        {"ja_JP.SJIS", "日本語\nx\u00E9y", "sjis.txt", "\x93\xFA\x96\x7B\x8C\xEA\r\nx?y\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        if (!sorvak::test::LocaleLoads(c.locale))
+            GTEST_SKIP() << "no " << c.locale << " locale";
+        Session session;
+        session.OwnClipboard({{"text", c.text}});
+        const std::string file =
+            SaveClipboardText(session, c.file, {{"LANG", c.locale}, {"LC_ALL", c.locale}});
+        EXPECT_EQ(file, c.expected);
+    }
 }

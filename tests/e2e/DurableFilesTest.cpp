@@ -55,13 +55,7 @@ private:
     bool mounted_ = false;
 };
 
-std::vector<std::string> Entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using sorvak::test::Entries;
 
 fs::path BuiltProgram() {
     return fs::path(SORVAK_BINARY_DIR) / "app" / "sorvak";

@@ -1,5 +1,8 @@
 // Replays fuzz corpora and past crashers without libFuzzer: every file given,
 // or every file inside a folder given, goes through the fuzz target once.
+// A path that does not exist fails the replay, so that a renamed or lost
+// corpus is not mistaken for a passing one. The README.md that keeps an
+// empty crashers/ folder in git is no input and is skipped.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +13,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace {
+
+bool IsPlaceholder(const std::filesystem::path& path) {
+    return path.filename() == "README.md";
+}
 
 void RunFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -23,9 +30,13 @@ int main(int argc, char** argv) {
     int files = 0;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path arg(argv[i]);
+        if (!std::filesystem::exists(arg)) {
+            std::fprintf(stderr, "%s: no such file or folder\n", argv[i]);
+            return 1;
+        }
         if (std::filesystem::is_directory(arg)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(arg)) {
-                if (entry.is_regular_file()) {
+                if (entry.is_regular_file() && !IsPlaceholder(entry.path())) {
                     RunFile(entry.path());
                     ++files;
                 }

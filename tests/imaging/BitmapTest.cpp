@@ -10,6 +10,7 @@
 #include "base/FileErrors.h"
 #include "imaging/Bitmap.h"
 #include "tests/imaging/WriterTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 namespace sorvak::test {
 namespace {
@@ -284,13 +285,8 @@ TEST(Bitmap, LoadRejectsWhatItCannotUse) {
 
 class BmpFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/sorvak-bmp-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        Dir = tmpl;
-    }
-    void TearDown() override { std::filesystem::remove_all(Dir); }
-    std::string Dir;
+    const test::TempDir Temp;
+    const std::string Dir = Temp.Path().string();
 };
 
 TEST_F(BmpFiles, CreatedReplacedOrReported) {

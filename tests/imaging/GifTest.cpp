@@ -6,6 +6,8 @@
 #include "imaging/GifDitherers.h"
 #include "imaging/Stream.h"
 #include "tests/imaging/GifDecode.h"
+#include "tests/imaging/WriterTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -519,9 +521,8 @@ TEST(Gif, ProgressIsReported) {
 }
 
 TEST(Gif, WriteToFileCreatesReplacesAndReportsFailures) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("sorvak-gif-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir temp;
+    const std::filesystem::path& dir = temp.Path();
     const std::string path = (dir / "a.gif").string();
     {
         std::ofstream old(path);
@@ -547,20 +548,9 @@ TEST(Gif, WriteToFileCreatesReplacesAndReportsFailures) {
         EXPECT_EQ(text.rfind("ファイル \"" + missing + "\". ", 0), 0u) << text;
         EXPECT_NE(text.find("を作成できません"), std::string::npos) << text;
     }
-    std::filesystem::remove_all(dir);
 
-    class ShortStream : public TStream {
-    public:
-        std::size_t Write(const void*, std::size_t count) override {
-            const std::size_t n = std::min(count, room);
-            room -= n;
-            return n;
-        }
-        std::size_t room;
-    };
     for (std::size_t room : {0u, 10u, 100u, 800u}) {
-        ShortStream stream;
-        stream.room = room;
+        test::ShortStream stream(room);
         ExpectMessage([&] { gif.WriteToStream(stream); }, "ストリームへの書き込みエラー");
     }
 }

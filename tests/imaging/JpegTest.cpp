@@ -12,6 +12,7 @@
 #include "base/FileErrors.h"
 #include "imaging/Jpeg.h"
 #include "tests/imaging/WriterTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 namespace sorvak::test {
 namespace {
@@ -184,8 +185,8 @@ TEST(JpegWriter, LibraryErrorsAndWriteFailures) {
     // Taller than the format allows: a library error, and the file it was to
     // replace stays as it was.
     auto tall = Load(RandomPicture(1, 65536, 2));
-    const std::string path = std::filesystem::temp_directory_path() /
-                             ("sorvak-jpeg-" + std::to_string(getpid()) + ".jpg");
+    const test::TempDir dir;
+    const std::string path = dir / "a.jpg";
     {
         std::ofstream old(path, std::ios::binary);
         old << "old picture";
@@ -201,7 +202,6 @@ TEST(JpegWriter, LibraryErrorsAndWriteFailures) {
     }
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old picture");
-    std::filesystem::remove(path);
 
     TJPEGImage small;
     small.AssignFrom(*Load(RandomPicture(30, 30, 4)));

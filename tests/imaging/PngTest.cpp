@@ -8,6 +8,7 @@
 #include "base/FileErrors.h"
 #include "imaging/Png.h"
 #include "tests/imaging/WriterTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 namespace sorvak::test {
 namespace {
@@ -260,7 +261,8 @@ TEST(PngWriter, EmptyPicturesAreRefusedBeforeWriting) {
             EXPECT_STREQ(e.what(), "Cannot save an empty image (width or height is 0)");
         }
         EXPECT_EQ(s.Count, 0u);
-        const std::string path = "/tmp/sorvak-png-empty-" + std::to_string(getpid()) + ".png";
+        const test::TempDir dir;
+        const std::string path = dir / "empty.png";
         EXPECT_THROW(png.WriteToFile(path), Exception);
         EXPECT_NE(access(path.c_str(), F_OK), 0) << "no file is left behind";
     }

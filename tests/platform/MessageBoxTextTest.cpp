@@ -7,6 +7,7 @@
 #include "imaging/Jpeg.h"
 #include "platform/qt/MessageBoxes.h"
 #include "tests/support/MemoryClipboard.h"
+#include "tests/support/OffscreenQt.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,16 +23,15 @@
 namespace sorvak {
 namespace {
 
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
+
 struct Shown {
     QString caption, text;
 };
 
 // Runs `show`, reads the modal box it opens and presses its OK.
 Shown ReadBox(const std::function<void()>& show) {
-    static int argc = 1;
-    static char name[] = "box-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvak"));
     Shown shown;
     QTimer poll;

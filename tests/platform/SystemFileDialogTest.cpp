@@ -6,6 +6,7 @@
 #include "dialogs/SavePictureDialog.h"
 #include "dialogs/TextDlgs.h"
 #include "tests/support/OffscreenQt.h"
+#include "tests/support/filedialog/FileDialogDriving.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -44,27 +45,9 @@ std::string Ansi(const QString& text) {
     return codepage::FromUtf8(text.toStdString());
 }
 
-SystemFileDialog* RunningDialog() {
-    return qobject_cast<SystemFileDialog*>(QApplication::activeModalWidget());
-}
-
-// Calls step once the predicate holds, polling the event loop.
-// Each poll schedules a fresh copy of itself: a poll that held a pointer to
-// itself would never be freed.
-void When(std::function<bool()> ready, std::function<void()> step, int delay = 0) {
-    QTimer::singleShot(delay, [=] {
-        if (ready())
-            step();
-        else
-            When(ready, step, 10);
-    });
-}
-
-// Runs steps on the running dialog once it has been initialised.
-void WhenShown(std::function<void(SystemFileDialog&)> steps) {
-    When([] { return RunningDialog() != nullptr && RunningDialog()->IsInitDone(); },
-         [=] { steps(*RunningDialog()); });
-}
+using test::RunningDialog;
+using test::When;
+using test::WhenShown;
 
 // Answers the next message box with the given button.
 void AnswerBox(QMessageBox::StandardButton answer, QString* text = nullptr) {
@@ -304,13 +287,7 @@ TEST_F(SystemFileDialogTest, SelectionAndFolderChangesAreReported) {
     WhenShown([&](SystemFileDialog& d) {
         auto* view = d.FileDialog()->findChild<QAbstractItemView*>("listView");
         ASSERT_NE(view, nullptr);
-        auto find = [view](const QString& name) {
-            const QModelIndex root = view->rootIndex();
-            for (int row = 0; row < view->model()->rowCount(root); ++row)
-                if (view->model()->index(row, 0, root).data().toString() == name)
-                    return view->model()->index(row, 0, root);
-            return QModelIndex();
-        };
+        auto find = [view](const QString& name) { return test::ListedIndex(*view, name); };
         When([=] { return find("seen.txt").isValid(); },
              [&, view, find] {
                  QTest::mouseClick(view->viewport(), Qt::LeftButton, {},

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace sorvak::test {
@@ -34,6 +35,18 @@ private:
     std::unique_ptr<QTemporaryDir> config_;
     std::unique_ptr<QApplication> app_;
 };
+
+// Calls step once ready() holds, polling the event loop.
+// Each poll schedules a fresh copy of itself: a poll that held a pointer to
+// itself would never be freed.
+inline void When(std::function<bool()> ready, std::function<void()> step, int delay = 0) {
+    QTimer::singleShot(delay, [=] {
+        if (ready())
+            step();
+        else
+            When(ready, step, 10);
+    });
+}
 
 // Rejects every open dialog once the time is up, so that a failing test ends
 // at once instead of waiting for the test runner's time-out.

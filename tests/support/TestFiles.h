@@ -1,8 +1,9 @@
 #pragma once
-// Test helpers for files: a temporary folder removed at the end, and whole
-// files read and written as bytes.
+// Test helpers for files: a temporary folder removed at the end, whole
+// files read and written as bytes, and the names a folder holds.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace sorvak::test {
 
@@ -28,5 +29,7 @@ private:
 std::string ReadFileBytes(const std::filesystem::path& path);
 // Creates or replaces the file with exactly these bytes; throws on failure.
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// The names of everything in the folder, sorted.
+std::vector<std::string> Entries(const std::filesystem::path& folder);
 
 } // namespace sorvak::test

@@ -3,6 +3,7 @@
 #include "dialogs/SavePictureDialog.h"
 #include "platform/filedialog/SystemFileDialog.h"
 #include "tests/support/OffscreenQt.h"
+#include "tests/support/filedialog/FileDialogDriving.h"
 #include "widgets/PictureFile.h"
 #include "widgets/PreviewForm.h"
 #include "widgets/QtDialogPanes.h"
@@ -37,21 +38,8 @@ using platform::SystemFileDialogService;
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
 
-// Calls step once ready() holds, polling the event loop.
-// Each poll schedules a fresh copy of itself: a poll that held a pointer to
-// itself would never be freed.
-void When(std::function<bool()> ready, std::function<void()> step, int delay = 0) {
-    QTimer::singleShot(delay, [=] {
-        if (ready())
-            step();
-        else
-            When(ready, step, 10);
-    });
-}
-
-SystemFileDialog* RunningDialog() {
-    return qobject_cast<SystemFileDialog*>(QApplication::activeModalWidget());
-}
+using test::RunningDialog;
+using test::When;
 
 // Qt writes no GIF: a two-colour one by hand, every pixel after a clear
 // code, so that the 3-bit codes never grow (GIF89a, LZW).
@@ -141,13 +129,7 @@ private:
 void ClickFile(SystemFileDialog& d, const QString& name, std::function<void()> then) {
     auto* view = d.FileDialog()->findChild<QAbstractItemView*>("listView");
     ASSERT_NE(view, nullptr);
-    auto find = [view, name] {
-        const QModelIndex root = view->rootIndex();
-        for (int row = 0; row < view->model()->rowCount(root); ++row)
-            if (view->model()->index(row, 0, root).data().toString() == name)
-                return view->model()->index(row, 0, root);
-        return QModelIndex();
-    };
+    auto find = [view, name] { return test::ListedIndex(*view, name); };
     When([find] { return find().isValid(); },
          [view, find, then] {
              view->scrollTo(find());

@@ -6,6 +6,7 @@
 #include "platform/filedialog/SystemFileDialog.h"
 #include "tests/formtext/FormFixtures.h"
 #include "tests/support/OffscreenQt.h"
+#include "tests/support/filedialog/FileDialogDriving.h"
 #include "widgets/QtDialogPanes.h"
 #include "widgets/QtTextPreviewPane.h"
 
@@ -38,21 +39,7 @@ using platform::SystemFileDialog;
 using O = TOpenOption;
 namespace fs = std::filesystem;
 
-SystemFileDialog* RunningDialog() {
-    return qobject_cast<SystemFileDialog*>(QApplication::activeModalWidget());
-}
-
-// Runs steps on the dialog once it has been initialised.
-// Each poll schedules a fresh copy of itself: a poll that held a pointer to
-// itself would never be freed.
-void WhenShown(std::function<void(SystemFileDialog&)> steps, int delay = 0) {
-    QTimer::singleShot(delay, [=] {
-        if (RunningDialog() != nullptr && RunningDialog()->IsInitDone())
-            steps(*RunningDialog());
-        else
-            WhenShown(steps, 10);
-    });
-}
+using test::WhenShown;
 
 [[maybe_unused]] ::testing::Environment* const qtEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
