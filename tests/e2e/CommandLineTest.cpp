@@ -19,7 +19,7 @@ struct Outcome {
 // The program copy with these arguments; stderr through a file, as RunCommand
 // reads standard output only.
 Outcome RunProgram(Session& session, const std::vector<std::string>& arguments,
-               std::map<std::string, std::string> environment = {}) {
+                   std::map<std::string, std::string> environment = {}) {
     const fs::path err = session.WorkDir().parent_path() / "stderr";
     std::vector<std::string> argv{"sh", "-c", "exec \"$0\" \"$@\" 2>\"$SORVAK_STDERR\"",
                                   (session.ProgramDir() / "sorvak").string()};
