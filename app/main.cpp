@@ -1,5 +1,7 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
+#include "app/CommandLineRun.h"
 #include "base/Paths.h"
+#include "cli/CommandLine.h"
 #include "clipboard/Clipboard.h"
 #include "driver/ModMain.h"
 #include "platform/filedialog/SystemFileDialog.h"
@@ -32,12 +34,18 @@ private:
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    sorvak::app::InstallCommandLineTranslator();
+    // Options first: help, version and a wrong option need no display.
+    const sorvak::cli::CommandLine line =
+        sorvak::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    std::string initialFolder;
+    if (const auto status = sorvak::app::AnswerWithoutDisplay(line, initialFolder))
+        return *status;
     // Qt aborts without a display; say what is missing instead.
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0' || !sorvak::platform::CanOpenDisplay()) {
-        std::fprintf(stderr, "sorvak: cannot open the X11 display (DISPLAY=%s)\n",
-                     display != nullptr ? display : "");
-        return 1;
+        sorvak::app::PrintError(sorvak::cli::TextId::NoDisplay, display != nullptr ? display : "");
+        return sorvak::cli::ExitFailed;
     }
     // A program without a focused window cannot read the Wayland clipboard;
     // through XWayland the compositor keeps the X11 clipboard in step. So
@@ -55,6 +63,8 @@ int main(int argc, char** argv) {
 
     sorvak::platform::QtClipboard clipboardBackend;
     sorvak::TClipboard clipboard(clipboardBackend);
+    if (line.Output)
+        return sorvak::app::SaveOutput(clipboard, line);
     sorvak::platform::SystemFileDialogService dialogs(sorvak::platform::ShowException,
                                                       sorvak::widgets::MakeDialogPanes);
 
@@ -75,6 +85,7 @@ int main(int argc, char** argv) {
         return std::make_unique<ProgressWindow>(format);
     };
     services.ProgramPath = sorvak::ProgramPath();
+    services.InitialFolder = initialFolder;
     { sorvak::TDataModule1 module(std::move(services)); }
     if (clipboardBackend.WroteText())
         sorvak::platform::KeepClipboardTextAfterExit(clipboardBackend.WrittenText());

@@ -107,6 +107,12 @@ void TDataModule1::DataModuleCreate() {
     quitPosted_ = true;
 }
 
+std::string TDataModule1::InitialDirOf(const char* section) {
+    if (!services_.InitialFolder.empty())
+        return services_.InitialFolder;
+    return ExtIniFile1->ReadStr(section, "InitialDir", ProgramFolder());
+}
+
 void TDataModule1::SetPictureDefaultExt(std::uint8_t index) {
     SavePictureDialog1->DefaultExt = std::string(PictureFormatOf(index).DefaultExt);
 }
@@ -118,8 +124,7 @@ void TDataModule1::PictureBranch() {
     const auto index =
         static_cast<std::uint8_t>(ExtIniFile1->ReadInt(PictureSection, "SavePicMode", 1) & 0xFF);
     SavePictureDialog1->SetFilterIndex(index);
-    SavePictureDialog1->InitialDir =
-        ExtIniFile1->ReadStr(PictureSection, "InitialDir", ProgramFolder());
+    SavePictureDialog1->InitialDir = InitialDirOf(PictureSection);
     SetPictureDefaultExt(index);
     SavePictureDialog1->SetFileName(DefaultPictureName(width, height));
     // The device copy of a large picture takes tens of milliseconds: it is
@@ -151,7 +156,7 @@ void TDataModule1::PictureBranch() {
 }
 
 void TDataModule1::TextBranch() {
-    TextSaveDialog1->InitialDir = ExtIniFile1->ReadStr(TextSection, "InitialDir", ProgramFolder());
+    TextSaveDialog1->InitialDir = InitialDirOf(TextSection);
     if (!TextSaveDialog1->Execute())
         return;
     // One pass from the clipboard's text to the file, in pieces: a large
@@ -184,8 +189,7 @@ void TDataModule1::FileListBranch() {
     // Freed on every path, also when filling or showing it fails.
     const std::unique_ptr<FileListWindow> window = services_.CreateFileListWindow(*this);
     TTextSaveDialog& dialog = window->SaveDialog();
-    dialog.InitialDir =
-        ExtIniFile1->ReadStr(FileListSettingsSection, "InitialDir", ProgramFolder());
+    dialog.InitialDir = InitialDirOf(FileListSettingsSection);
     dialog.Filter = TextSaveDialog1->Filter;
     dialog.SetFileName("CopyFiles.txt");
     dialog.DefaultExt = "txt";

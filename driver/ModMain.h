@@ -46,6 +46,9 @@ struct DriverServices {
     // The running program file (file-system bytes); its folder holds the
     // settings file.
     std::string ProgramPath;
+    // When set (--folder), this run's save dialog opens here instead of the
+    // remembered folder; what a save remembers stays as it is.
+    std::string InitialFolder;
 };
 
 class TDataModule1 {
@@ -78,6 +81,7 @@ private:
     void PictureBranch();
     void TextBranch();
     void FileListBranch();
+    std::string InitialDirOf(const char* section);
 
     DriverServices services_;
     bool quitPosted_ = false;

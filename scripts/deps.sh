@@ -27,6 +27,11 @@ if [[ $what == test ]]; then
         weston xwayland wl-clipboard
         # the install test validates the desktop entry
         desktop-file-utils
+        # the Debian package test: cpack's dependency computation, lintian,
+        # the manual page (man-db) and the AppStream entry
+        dpkg-dev lintian man-db appstream
+        # the file-manager extensions, loaded against the real bindings
+        python3-gi python3-nautilus python3-caja
         # fuzzing (clang with libFuzzer)
         clang libclang-rt-14-dev
     )

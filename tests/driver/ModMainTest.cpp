@@ -107,6 +107,7 @@ protected:
             return std::make_unique<FakeFileListWindow>(shownList_, whileListShown_);
         };
         services.ProgramPath = program_.string();
+        services.InitialFolder = initialFolder_;
         services.StartWriteProgress = startProgress_;
         TDataModule1 module(std::move(services));
         quitPosted_ = module.QuitPosted();
@@ -127,6 +128,7 @@ protected:
     std::function<void()> whileListShown_;
     bool quitPosted_ = false;
     std::function<std::unique_ptr<WriteProgress>(const std::string&)> startProgress_;
+    std::string initialFolder_;
 };
 
 } // namespace
@@ -414,4 +416,32 @@ TEST_F(Driver, PictureWritesAreFollowedOnOneScaleUntilTheyEnd) {
     clipboard_.SetBitmap(Picture(4, 4));
     RunProgram();
     EXPECT_EQ(followed.size(), 5u);
+}
+
+TEST_F(Driver, InitialFolderOpensEachDialogThereAndTheSaveRemembersAsAlways) {
+    const std::string remembered = "[FilePathSaveDialog]\r\nInitialDir=/srv/lists\r\n\r\n"
+                                   "[PictureDialog]\r\nInitialDir=/srv/pictures\r\n\r\n"
+                                   "[TextSaveDialog]\r\nInitialDir=/srv/texts\r\n\r\n";
+    initialFolder_ = out_.string();
+    WriteSettings(remembered);
+    clipboard_.SetData(CF_HDROP, WidePathsBlock({"/a"}));
+    RunProgram();
+    EXPECT_EQ(shownList_.InitialDir, out_.string());
+
+    clipboard_.Empty();
+    clipboard_.SetBitmap(Picture(2, 2));
+    dialogs_.Cancel = true;
+    RunProgram();
+    ASSERT_EQ(dialogs_.Seen.size(), 1u);
+    EXPECT_EQ(dialogs_.Seen.back().lpstrInitialDir, out_.string());
+    EXPECT_EQ(Settings(), remembered); // cancelled: nothing changes
+
+    clipboard_.Empty();
+    clipboard_.SetData(CF_TEXT, std::string("t\0", 2));
+    dialogs_.Cancel = false;
+    dialogs_.Answer = (root_ / "saved.txt").string();
+    RunProgram();
+    EXPECT_EQ(dialogs_.Seen.back().lpstrInitialDir, out_.string());
+    // The chosen file's folder is remembered, not the one given.
+    EXPECT_NE(Settings().find("InitialDir=" + root_.string() + "\r\n"), std::string::npos);
 }

@@ -24,7 +24,9 @@ TEST(DisplayChoice, WithoutAUsableDisplayOneLineSaysSoAndTheStatusIsNotZero) {
              program},
             {{"D", display}});
         EXPECT_EQ(run.ExitCode, 1);
-        EXPECT_TRUE(std::regex_match(run.Output, std::regex("sorvak: [^\n]*display[^\n]*\n")))
+        // The message is in the user's language; it names the DISPLAY it tried.
+        EXPECT_TRUE(std::regex_match(
+            run.Output, std::regex("sorvak: [^\n]*DISPLAY=" + std::string(display) + "[^\n]*\n")))
             << run.Output;
     }
 }

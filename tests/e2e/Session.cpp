@@ -104,14 +104,16 @@ std::string Session::ReadClipboardText() {
     return RunCommand({"xclip", "-selection", "clipboard", "-o"}, Environment(), 10s).Output;
 }
 
-void Session::StartProgram(const std::map<std::string, std::string>& environment) {
+void Session::StartProgram(const std::map<std::string, std::string>& environment,
+                           const std::vector<std::string>& arguments) {
     Process::Options options;
     options.Environment = Environment();
     for (const auto& [key, value] : environment)
         options.Environment[key] = value;
     options.WorkingDirectory = workDir_.string();
-    program_ = std::make_unique<Process>(
-        std::vector<std::string>{(programDir_ / "sorvak").string()}, options);
+    std::vector<std::string> argv{(programDir_ / "sorvak").string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    program_ = std::make_unique<Process>(argv, options);
 }
 
 std::string Session::FindWindow(const std::string& titleRegex) const {

@@ -36,8 +36,10 @@ public:
     // The clipboard's text as another program reads it now (empty when none).
     std::string ReadClipboardText();
 
-    // Starts the program copy; extra environment for locale tests.
-    void StartProgram(const std::map<std::string, std::string>& environment = {});
+    // Starts the program copy; extra environment for locale tests, and its
+    // command-line arguments.
+    void StartProgram(const std::map<std::string, std::string>& environment = {},
+                      const std::vector<std::string>& arguments = {});
     // Hands over the running program, so that a second copy can start while
     // it runs; the handle ends it when it goes.
     std::unique_ptr<Process> TakeProgram() { return std::move(program_); }

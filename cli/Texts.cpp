@@ -1,0 +1,97 @@
+#include "cli/Texts.h"
+
+#include <array>
+#include <utility>
+
+namespace sorvak::cli {
+
+namespace {
+
+struct Entry {
+    TextId Id;
+    std::string_view Source;
+};
+
+constexpr std::array Table{
+    Entry{TextId::Help,
+          "使い方: sorvak [オプション]\n"
+          "クリップボードの内容（画像、テキスト、コピーされたファイルのリスト）をファイルに"
+          "保存します。\n"
+          "オプションなしで起動すると、内容に合った保存ダイアログを開きます。\n"
+          "\n"
+          "  -h, --help               この説明を表示して終了します\n"
+          "  -v, --version            版数を表示して終了します\n"
+          "      --folder DIR         保存ダイアログを DIR で開きます\n"
+          "  -o, --output FILE        ダイアログなしで FILE に保存します\n"
+          "                           - は標準出力、フォルダーならその中の空いている名前\n"
+          "      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif\n"
+          "                           （FILE の拡張子より優先します）\n"
+          "      --add-thunar-action  Thunar の右クリックメニューに項目を追加します\n"
+          "\n"
+          "終了ステータス:\n"
+          "  0  保存しました\n"
+          "  1  書き込みまたはクリップボードの読み取りに失敗しました\n"
+          "  2  オプションの誤り\n"
+          "  3  クリップボードに保存できる内容がないか、求めた種類ではありません\n"},
+    Entry{TextId::Version, "sorvak %1\n"},
+    Entry{TextId::UnknownOption, "sorvak: 不明なオプションです: %1（--help を参照）"},
+    Entry{TextId::MissingValue, "sorvak: %1 には値が必要です"},
+    Entry{TextId::UnexpectedArgument, "sorvak: 余分な引数です: %1（--help を参照）"},
+    Entry{TextId::GivenTwice, "sorvak: %1 が二度指定されています"},
+    Entry{TextId::UnknownFormat,
+          "sorvak: 不明な画像形式です: %1（bmp, png, jpg, jpeg, gif のいずれか）"},
+    Entry{TextId::FormatWithoutOutput, "sorvak: --format は --output と共に指定してください"},
+    Entry{TextId::FolderWithOutput, "sorvak: --folder と --output は同時に指定できません"},
+    Entry{TextId::NotAFolder, "sorvak: フォルダーではありません: %1"},
+    Entry{TextId::NothingToSave, "sorvak: クリップボードが空か未サポートのフォーマットです。"},
+    Entry{TextId::NoPicture, "sorvak: クリップボードに画像がありません"},
+    Entry{TextId::NoTextOrFileList,
+          "sorvak: クリップボードにテキストもファイルのリストもありません"},
+    Entry{TextId::WriteFailed, "sorvak: %1"},
+    Entry{TextId::NoDisplay, "sorvak: X11 ディスプレイを開けません (DISPLAY=%1)"},
+    Entry{TextId::ThunarActionAdded, "sorvak: Thunar のメニュー項目を %1 に追加しました"},
+    Entry{TextId::ThunarActionPresent, "sorvak: Thunar のメニュー項目は %1 にすでにあります"},
+    Entry{TextId::ThunarFileNotUnderstood, "sorvak: %1 を読み取れないため変更しませんでした"},
+};
+
+Translator& CurrentTranslator() {
+    static Translator translator;
+    return translator;
+}
+
+} // namespace
+
+std::string_view SourceText(TextId id) {
+    for (const Entry& entry : Table)
+        if (entry.Id == id)
+            return entry.Source;
+    return {};
+}
+
+void SetTranslator(Translator translator) {
+    CurrentTranslator() = std::move(translator);
+}
+
+std::string Text(TextId id, std::initializer_list<std::string_view> arguments) {
+    const std::string_view source = SourceText(id);
+    const Translator& translator = CurrentTranslator();
+    const std::string text = translator ? translator(source) : std::string(source);
+    // One pass, so that an argument holding "%2" stays as it is.
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const std::size_t index = static_cast<std::size_t>(text[i + 1] - '1');
+            if (index < arguments.size()) {
+                // A name with a line break must not split the one-line message.
+                for (char c : *(arguments.begin() + index))
+                    result += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+                ++i;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return result;
+}
+
+} // namespace sorvak::cli

@@ -1,0 +1,209 @@
+#include "driver/QuickSave.h"
+
+#include "base/CodePage.h"
+#include "base/FileErrors.h"
+#include "base/LineList.h"
+#include "clipboard/DropFiles.h"
+#include "driver/ModMain.h"
+#include "imaging/Bitmap.h"
+#include "imaging/PictureFormats.h"
+#include "settings/ExtIniFile.h"
+
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace sorvak {
+
+namespace {
+
+enum class Asked { Anything, Picture, TextOrFileList };
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+// The extension of the path's last name, without the dot; a name that
+// starts with its only dot (".png") is hidden, not an extension.
+std::string ExtensionOf(const std::string& path) {
+    const std::size_t start = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot <= start)
+        return {};
+    return path.substr(dot + 1);
+}
+
+// Removes the reserved empty file unless the write put the real one there.
+class Reservation {
+public:
+    explicit Reservation(std::string path) : path_(std::move(path)) {}
+    ~Reservation() {
+        if (!kept_)
+            ::unlink(path_.c_str());
+    }
+    Reservation(const Reservation&) = delete;
+    Reservation& operator=(const Reservation&) = delete;
+    const std::string& Path() const { return path_; }
+    void Keep() { kept_ = true; }
+
+private:
+    std::string path_;
+    bool kept_ = false;
+};
+
+class Destination {
+public:
+    explicit Destination(const QuickSaveRequest& request)
+        : request_(request), toStandardOutput_(request.Output == "-"),
+          toFolder_(!toStandardOutput_ && std::filesystem::is_directory(request.Output)) {}
+
+    bool ToStandardOutput() const { return toStandardOutput_; }
+
+    // Writes through write(path) to the file the request names, or to a
+    // free proposed name in its folder.
+    template <typename WriteFile>
+    std::string Write(const std::string& proposedStem, const std::string& extension,
+                      WriteFile write) {
+        if (!toFolder_) {
+            write(request_.Output);
+            return request_.Output;
+        }
+        Reservation reserved(ReserveFreeName(request_.Output, proposedStem, "." + extension));
+        write(reserved.Path());
+        reserved.Keep();
+        return reserved.Path();
+    }
+
+    Asked WhatIsAsked() const {
+        if (request_.Format)
+            return Asked::Picture;
+        if (toStandardOutput_ || toFolder_)
+            return Asked::Anything;
+        const std::string extension = ExtensionOf(request_.Output);
+        if (extension.empty())
+            return Asked::Anything;
+        return PictureFilterIndexOfName(extension) ? Asked::Picture : Asked::TextOrFileList;
+    }
+
+private:
+    const QuickSaveRequest& request_;
+    bool toStandardOutput_;
+    bool toFolder_;
+};
+
+std::uint8_t RememberedPictureFormat(const std::string& programPath) {
+    TExtIniFile settings(programPath);
+    settings.SetAutoUpdate(false); // nothing remembered
+    return static_cast<std::uint8_t>(settings.ReadInt("PictureDialog", "SavePicMode", 1) & 0xFF);
+}
+
+std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
+                        Destination& destination) {
+    std::uint8_t index = 0;
+    if (request.Format)
+        index = PictureFilterIndexOfName(*request.Format).value_or(0);
+    else if (auto named = PictureFilterIndexOfName(ExtensionOf(request.Output));
+             named && !destination.ToStandardOutput())
+        index = *named;
+    if (index == 0)
+        index = RememberedPictureFormat(request.ProgramPath);
+    const PictureFormat& format = PictureFormatOf(index);
+
+    const auto [width, height] = clipboard.BitmapSize();
+    TBitmap bitmap;
+    clipboard.FillBitmap(bitmap);
+    std::unique_ptr<TGraphic> writer = format.CreateWriter();
+    writer->AssignFrom(bitmap);
+    if (destination.ToStandardOutput()) {
+        TMemoryStream stream;
+        writer->WriteToStream(stream);
+        const auto& bytes = stream.Bytes();
+        request.WriteStandardOutput(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        return "-";
+    }
+    const std::string stem = codepage::ToUtf8(DefaultPictureName(width, height));
+    return destination.Write(stem, std::string(format.DefaultExt),
+                             [&](const std::string& path) { writer->WriteToFile(path); });
+}
+
+std::string SaveLines(const LineList& lines, const QuickSaveRequest& request,
+                      Destination& destination, const std::string& proposedStem) {
+    if (destination.ToStandardOutput()) {
+        request.WriteStandardOutput(lines.JoinText());
+        return "-";
+    }
+    return destination.Write(proposedStem, "txt",
+                             [&](const std::string& path) { lines.WriteFile(path); });
+}
+
+} // namespace
+
+std::optional<std::uint8_t> PictureFilterIndexOfName(std::string_view name) {
+    const std::string lower = Lower(name);
+    if (lower == "jpeg")
+        return PictureFormatOf(2).FilterIndex;
+    for (const PictureFormat& format : PictureFormats())
+        if (format.DefaultExt == lower)
+            return format.FilterIndex;
+    return std::nullopt;
+}
+
+std::string ReserveFreeName(const std::string& folder, const std::string& stem,
+                            const std::string& extension) {
+    const std::string base = folder.ends_with('/') ? folder : folder + "/";
+    for (int number = 1;; ++number) {
+        const std::string path =
+            base + stem + (number == 1 ? "" : " (" + std::to_string(number) + ")") + extension;
+        // O_EXCL fails on any existing entry, a dangling link included.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST || number == 100000)
+            throw EFCreateError(path, errno);
+    }
+}
+
+QuickSaveResult SaveWithoutDialog(TClipboard& clipboard, const QuickSaveRequest& request,
+                                  std::string* written) {
+    Destination destination(request);
+    const Asked asked = destination.WhatIsAsked();
+    const bool picture = clipboard.QueryFormat(CF_BITMAP);
+    const bool text = clipboard.QueryFormat(CF_TEXT);
+    const bool files = clipboard.QueryFormat(CF_HDROP);
+    std::string path;
+    if (picture && asked != Asked::TextOrFileList) {
+        path = SavePicture(clipboard, request, destination);
+    } else if (asked == Asked::Picture) {
+        return picture || text || files ? QuickSaveResult::NoPicture
+                                        : QuickSaveResult::NothingToSave;
+    } else if (text) {
+        LineList lines;
+        lines.SplitText(clipboard.ReadText());
+        path = SaveLines(lines, request, destination, "ClipboardText");
+    } else if (files) {
+        LineList paths;
+        std::optional<std::string> block;
+        {
+            ClipboardOpen open(clipboard);
+            block = clipboard.ReadDataBlock(CF_HDROP);
+        }
+        if (block)
+            ReadFileNames(*block, paths);
+        path = SaveLines(paths, request, destination, "CopyFiles");
+    } else {
+        return picture ? QuickSaveResult::NoTextOrFileList : QuickSaveResult::NothingToSave;
+    }
+    if (written != nullptr)
+        *written = path;
+    return QuickSaveResult::Written;
+}
+
+} // namespace sorvak

@@ -1,0 +1,230 @@
+// The command line as scripts use it: the real program on a private X
+// server, its exit status, its one line on standard error, and what it wrote
+// read back by ImageMagick.
+#include "tests/e2e/Session.h"
+
+#include <gtest/gtest.h>
+
+using namespace sorvak::e2e;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+// The program copy with these arguments; stderr through a file, as RunCommand
+// reads standard output only.
+Outcome RunProgram(Session& session, const std::vector<std::string>& arguments,
+                   std::map<std::string, std::string> environment = {}) {
+    const fs::path err = session.WorkDir().parent_path() / "stderr";
+    std::vector<std::string> argv{"sh", "-c", "exec \"$0\" \"$@\" 2>\"$SORVAK_STDERR\"",
+                                  (session.ProgramDir() / "sorvak").string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::map<std::string, std::string> env = session.Environment();
+    env["SORVAK_STDERR"] = err.string();
+    for (const auto& [key, value] : environment)
+        env[key] = value;
+    RunResult result = RunCommand(argv, env, 30s);
+    Outcome run{result.ExitCode, result.Output, ReadFileBytes(err)};
+    fs::remove(err);
+    return run;
+}
+
+std::string Identify(Session& session, const fs::path& file) {
+    return RunCommand({"identify", "-format", "%m %wx%h", file.string()}, session.Environment(),
+                      20s)
+        .Output;
+}
+
+std::string DecodeRgb(Session& session, const fs::path& file) {
+    return RunCommand({"convert", file.string(), "-depth", "8", "rgb:-"}, session.Environment(),
+                      20s)
+        .Output;
+}
+
+// A width x height picture with a gradient, as PNG, made by ImageMagick.
+std::string Png(Session& session, int width, int height) {
+    const fs::path file = session.WorkDir().parent_path() / "source.png";
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    RunCommand({"convert", "-size", size, "gradient:red-blue", "-depth", "8", file.string()},
+               session.Environment(), 20s);
+    std::string bytes = ReadFileBytes(file);
+    fs::remove(file);
+    return bytes;
+}
+
+const std::string ProposedName = "Image\xEF\xBC\x88"
+                                 "7\xC3\x97"
+                                 "5\xEF\xBC\x89";
+
+} // namespace
+
+TEST(CommandLineRun, AnswersWithoutADisplay) {
+    Session session;
+    const std::map<std::string, std::string> noDisplay{{"DISPLAY", ""}};
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string outStart, err;
+    } cases[] = {
+        {{"--help"}, 0, "使い方: sorvak [オプション]\n", ""},
+        {{"--version"}, 0, "sorvak 0.1\n", ""},
+        {{"--bogus"}, 2, "", "sorvak: 不明なオプションです: --bogus（--help を参照）\n"},
+        {{"-o"}, 2, "", "sorvak: -o には値が必要です\n"},
+        {{"-o", "x", "--format", "tiff"},
+         2,
+         "",
+         "sorvak: 不明な画像形式です: tiff（bmp, png, jpg, jpeg, gif のいずれか）\n"},
+        {{"--folder", "/nonexistent/folder"},
+         2,
+         "",
+         "sorvak: フォルダーではありません: /nonexistent/folder\n"},
+        {{"--folder", "/etc/hostname"}, 2, "", "sorvak: フォルダーではありません: /etc/hostname\n"},
+        {{"-o", "x.png"}, 1, "", "sorvak: X11 ディスプレイを開けません (DISPLAY=)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front());
+        const Outcome run = RunProgram(session, c.arguments, noDisplay);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart);
+        if (c.outStart.empty()) {
+            EXPECT_EQ(run.out, "");
+        }
+        EXPECT_EQ(run.err, c.err);
+    }
+    EXPECT_TRUE(fs::is_empty(session.WorkDir()));
+    EXPECT_FALSE(fs::exists(session.SettingsPath()));
+}
+
+TEST(CommandLineRun, OutputWritesEachPictureFormat) {
+    Session session;
+    const std::string png = Png(session, 7, 5);
+    ASSERT_FALSE(png.empty());
+    session.OwnClipboard({{"image/png", png}});
+    const fs::path original = session.WorkDir().parent_path() / "original.png";
+    WriteFileBytes(original, png);
+    const std::string source = DecodeRgb(session, original);
+    ASSERT_EQ(source.size(), 7u * 5 * 3);
+    struct Case {
+        std::string name;
+        std::vector<std::string> extra;
+        std::string magick;
+        bool exact;
+    } cases[] = {
+        {"a.png", {}, "PNG", true},       {"b.BMP", {}, "BMP3", true},
+        {"c.jpg", {}, "JPEG", false},     {"d.jpeg", {}, "JPEG", false},
+        {"e.gif", {}, "GIF", false},      {"f.png", {"--format", "bmp"}, "BMP3", true},
+        {"noextension", {}, "PNG", true}, // the remembered format
+    };
+    WriteFileBytes(session.SettingsPath(), "[PictureDialog]\r\nSavePicMode=3\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path target = session.WorkDir() / c.name;
+        std::vector<std::string> arguments{"-o", target.string()};
+        arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+        const Outcome run = RunProgram(session, arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(Identify(session, target), c.magick + " 7x5");
+        if (c.exact) {
+            EXPECT_EQ(DecodeRgb(session, target), source);
+        }
+    }
+    // Nothing remembered.
+    EXPECT_EQ(ReadFileBytes(session.SettingsPath()), "[PictureDialog]\r\nSavePicMode=3\r\n");
+
+    // Into a folder: the proposed name, then a free one beside it.
+    const fs::path folder = session.WorkDir() / "shots";
+    fs::create_directories(folder);
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(RunProgram(session, {"--output", folder.string()}).status, 0);
+    EXPECT_EQ(Identify(session, folder / (ProposedName + ".png")), "PNG 7x5");
+    EXPECT_EQ(Identify(session, folder / (ProposedName + " (2).png")), "PNG 7x5");
+
+    // Standard output into a pipe.
+    const Outcome piped = RunProgram(session, {"-o", "-", "--format", "gif"});
+    ASSERT_EQ(piped.status, 0);
+    const fs::path fromPipe = session.WorkDir().parent_path() / "piped.gif";
+    WriteFileBytes(fromPipe, piped.out);
+    EXPECT_EQ(Identify(session, fromPipe), "GIF 7x5");
+}
+
+TEST(CommandLineRun, OutputWritesTextAndFileListsAndReportsWhatIsMissing) {
+    Session session;
+    session.OwnClipboard({{"text", "日本語\nb"}});
+    const fs::path text = session.WorkDir() / "t.txt";
+    Outcome run = RunProgram(session, {"-o", text.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(text), "日本語\r\nb\r\n");
+    run = RunProgram(session, {"-o", "-"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "日本語\r\nb\r\n");
+    // Text on the clipboard, a picture asked for.
+    run = RunProgram(session, {"-o", (session.WorkDir() / "shot.png").string()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "sorvak: クリップボードに画像がありません\n");
+    EXPECT_FALSE(fs::exists(session.WorkDir() / "shot.png"));
+
+    session.OwnClipboard({{"x-special/gnome-copied-files", "copy\nfile:///home/u/a%20b.txt\n"
+                                                           "file:///tmp/%E5%86%99.png"},
+                          {"text", "/home/u/a b.txt\n/tmp/写.png"}});
+    run = RunProgram(session, {"-o", "-"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "/home/u/a b.txt\r\n/tmp/写.png\r\n");
+
+    session.DropClipboard();
+    run = RunProgram(session, {"-o", (session.WorkDir() / "none.txt").string()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "sorvak: クリップボードが空か未サポートのフォーマットです。\n");
+
+    // A write that fails: the folder does not exist.
+    session.OwnClipboard({{"text", "x"}});
+    run = RunProgram(session, {"-o", (session.WorkDir() / "no/such.txt").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.starts_with("sorvak: ")) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+}
+
+TEST(CommandLineRun, ReaderThatGoesAwayIsAFailedWrite) {
+    Session session;
+    // Larger than a pipe's buffer, so the write meets the closed pipe.
+    session.OwnClipboard({{"image/png", Png(session, 300, 300)}});
+    std::map<std::string, std::string> env = session.Environment();
+    const RunResult result =
+        RunCommand({"bash", "-c",
+                    "\"$0\" -o - --format bmp 2>/dev/null | head -c 1 >/dev/null; "
+                    "echo ${PIPESTATUS[0]}",
+                    (session.ProgramDir() / "sorvak").string()},
+                   env, 30s);
+    EXPECT_EQ(result.Output, "1\n");
+}
+
+TEST(CommandLineRun, FolderOpensTheDialogsThere) {
+    Session session;
+    const fs::path folder = session.WorkDir() / "chosen folder";
+    fs::create_directories(folder);
+    session.OwnClipboard({{"text", "hello"}});
+    session.StartProgram({}, {"--folder", folder.string()});
+    ASSERT_FALSE(session.WaitForWindow(TextDialogTitle).empty());
+    session.Type("bare.txt");
+    session.Key("Return");
+    ASSERT_EQ(session.WaitForExit(), 0);
+    EXPECT_EQ(ReadFileBytes(folder / "bare.txt"), "hello\r\n");
+    // What a save remembers is as without the option.
+    EXPECT_EQ(ReadFileBytes(session.SettingsPath()),
+              "[TextSaveDialog]\r\nInitialDir=" + folder.string() + "\r\n\r\n");
+
+    session.OwnClipboard({{"image/png", Png(session, 7, 5)}});
+    const fs::path pictures = session.WorkDir() / "pictures";
+    fs::create_directories(pictures);
+    session.StartProgram({}, {"--folder", pictures.string()});
+    ASSERT_FALSE(session.WaitForWindow(PictureDialogTitle).empty());
+    session.Type("bare");
+    session.Key("Return");
+    ASSERT_EQ(session.WaitForExit(), 0);
+    EXPECT_EQ(Identify(session, pictures / "bare.bmp"), "BMP3 7x5");
+}
