@@ -4,10 +4,12 @@
 #include "base/FileErrors.h"
 #include "base/OutputFile.h"
 #include "base/Paths.h"
+#include "base/ShownText.h"
 #include "cli/ThunarAction.h"
 #include "driver/QuickSave.h"
+#include "platform/qt/QtTranslations.h"
 
-#include <QCoreApplication>
+#include <QTranslator>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -80,10 +82,16 @@ int AddThunarAction() {
 } // namespace
 
 void InstallCommandLineTranslator() {
+    // Help and the messages come before any application object exists, so
+    // the catalogue is read here directly rather than through Qt's installed
+    // translators.
+    static QTranslator catalogue;
+    if (!platform::LoadOwnCatalogue(catalogue))
+        return;
     cli::SetTranslator([](std::string_view source) {
-        // Without an installed catalogue Qt gives the source text back.
         const std::string key(source);
-        return QCoreApplication::translate("CommandLine", key.c_str()).toStdString();
+        const QString text = catalogue.translate(ShownTextContext, key.c_str());
+        return text.isEmpty() ? std::string(source) : text.toStdString();
     });
 }
 

@@ -1,5 +1,7 @@
 #include "cli/Texts.h"
 
+#include "base/ShownText.h"
+
 #include <array>
 #include <utility>
 
@@ -14,44 +16,56 @@ struct Entry {
 
 constexpr std::array Table{
     Entry{TextId::Help,
-          "使い方: sorvak [オプション]\n"
-          "クリップボードの内容（画像、テキスト、コピーされたファイルのリスト）をファイルに"
-          "保存します。\n"
-          "オプションなしで起動すると、内容に合った保存ダイアログを開きます。\n"
-          "\n"
-          "  -h, --help               この説明を表示して終了します\n"
-          "  -v, --version            版数を表示して終了します\n"
-          "      --folder DIR         保存ダイアログを DIR で開きます\n"
-          "  -o, --output FILE        ダイアログなしで FILE に保存します\n"
-          "                           - は標準出力、フォルダーならその中の空いている名前\n"
-          "      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif\n"
-          "                           （FILE の拡張子より優先します）\n"
-          "      --add-thunar-action  Thunar の右クリックメニューに項目を追加します\n"
-          "\n"
-          "終了ステータス:\n"
-          "  0  保存しました\n"
-          "  1  書き込みまたはクリップボードの読み取りに失敗しました\n"
-          "  2  オプションの誤り\n"
-          "  3  クリップボードに保存できる内容がないか、求めた種類ではありません\n"},
-    Entry{TextId::Version, "sorvak %1\n"},
-    Entry{TextId::UnknownOption, "sorvak: 不明なオプションです: %1（--help を参照）"},
-    Entry{TextId::MissingValue, "sorvak: %1 には値が必要です"},
-    Entry{TextId::UnexpectedArgument, "sorvak: 余分な引数です: %1（--help を参照）"},
-    Entry{TextId::GivenTwice, "sorvak: %1 が二度指定されています"},
+          SORVAK_TEXT(
+              "sorvak",
+              "使い方: sorvak [オプション]\n"
+              "クリップボードの内容（画像、テキスト、コピーされたファイルのリスト）をファイルに"
+              "保存します。\n"
+              "オプションなしで起動すると、内容に合った保存ダイアログを開きます。\n"
+              "\n"
+              "  -h, --help               この説明を表示して終了します\n"
+              "  -v, --version            版数を表示して終了します\n"
+              "      --folder DIR         保存ダイアログを DIR で開きます\n"
+              "  -o, --output FILE        ダイアログなしで FILE に保存します\n"
+              "                           - は標準出力、フォルダーならその中の空いている名前\n"
+              "      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif\n"
+              "                           （FILE の拡張子より優先します）\n"
+              "      --add-thunar-action  Thunar の右クリックメニューに項目を追加します\n"
+              "\n"
+              "終了ステータス:\n"
+              "  0  保存しました\n"
+              "  1  書き込みまたはクリップボードの読み取りに失敗しました\n"
+              "  2  オプションの誤り\n"
+              "  3  クリップボードに保存できる内容がないか、求めた種類ではありません\n")},
+    Entry{TextId::Version, SORVAK_TEXT("sorvak", "sorvak %1\n")},
+    Entry{TextId::UnknownOption,
+          SORVAK_TEXT("sorvak", "sorvak: 不明なオプションです: %1（--help を参照）")},
+    Entry{TextId::MissingValue, SORVAK_TEXT("sorvak", "sorvak: %1 には値が必要です")},
+    Entry{TextId::UnexpectedArgument,
+          SORVAK_TEXT("sorvak", "sorvak: 余分な引数です: %1（--help を参照）")},
+    Entry{TextId::GivenTwice, SORVAK_TEXT("sorvak", "sorvak: %1 が二度指定されています")},
     Entry{TextId::UnknownFormat,
-          "sorvak: 不明な画像形式です: %1（bmp, png, jpg, jpeg, gif のいずれか）"},
-    Entry{TextId::FormatWithoutOutput, "sorvak: --format は --output と共に指定してください"},
-    Entry{TextId::FolderWithOutput, "sorvak: --folder と --output は同時に指定できません"},
-    Entry{TextId::NotAFolder, "sorvak: フォルダーではありません: %1"},
-    Entry{TextId::NothingToSave, "sorvak: クリップボードが空か未サポートのフォーマットです。"},
-    Entry{TextId::NoPicture, "sorvak: クリップボードに画像がありません"},
+          SORVAK_TEXT("sorvak",
+                      "sorvak: 不明な画像形式です: %1（bmp, png, jpg, jpeg, gif のいずれか）")},
+    Entry{TextId::FormatWithoutOutput,
+          SORVAK_TEXT("sorvak", "sorvak: --format は --output と共に指定してください")},
+    Entry{TextId::FolderWithOutput,
+          SORVAK_TEXT("sorvak", "sorvak: --folder と --output は同時に指定できません")},
+    Entry{TextId::NotAFolder, SORVAK_TEXT("sorvak", "sorvak: フォルダーではありません: %1")},
+    Entry{TextId::NothingToSave,
+          SORVAK_TEXT("sorvak", "sorvak: クリップボードが空か未サポートのフォーマットです。")},
+    Entry{TextId::NoPicture, SORVAK_TEXT("sorvak", "sorvak: クリップボードに画像がありません")},
     Entry{TextId::NoTextOrFileList,
-          "sorvak: クリップボードにテキストもファイルのリストもありません"},
-    Entry{TextId::WriteFailed, "sorvak: %1"},
-    Entry{TextId::NoDisplay, "sorvak: X11 ディスプレイを開けません (DISPLAY=%1)"},
-    Entry{TextId::ThunarActionAdded, "sorvak: Thunar のメニュー項目を %1 に追加しました"},
-    Entry{TextId::ThunarActionPresent, "sorvak: Thunar のメニュー項目は %1 にすでにあります"},
-    Entry{TextId::ThunarFileNotUnderstood, "sorvak: %1 を読み取れないため変更しませんでした"},
+          SORVAK_TEXT("sorvak", "sorvak: クリップボードにテキストもファイルのリストもありません")},
+    Entry{TextId::WriteFailed, SORVAK_TEXT("sorvak", "sorvak: %1")},
+    Entry{TextId::NoDisplay,
+          SORVAK_TEXT("sorvak", "sorvak: X11 ディスプレイを開けません (DISPLAY=%1)")},
+    Entry{TextId::ThunarActionAdded,
+          SORVAK_TEXT("sorvak", "sorvak: Thunar のメニュー項目を %1 に追加しました")},
+    Entry{TextId::ThunarActionPresent,
+          SORVAK_TEXT("sorvak", "sorvak: Thunar のメニュー項目は %1 にすでにあります")},
+    Entry{TextId::ThunarFileNotUnderstood,
+          SORVAK_TEXT("sorvak", "sorvak: %1 を読み取れないため変更しませんでした")},
 };
 
 Translator& CurrentTranslator() {

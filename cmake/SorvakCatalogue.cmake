@@ -7,7 +7,7 @@
 #       does not translate
 # lupdate finds tr(), QCoreApplication::translate() and, in the plain
 # libraries, SORVAK_TEXT("sorvak", "...").
-set(product_folders app base clipboard dialogs driver formtext imaging platform resources
+set(product_folders app base cli clipboard dialogs driver formtext imaging platform resources
     settings widgets)
 set(folders "")
 foreach(folder IN LISTS product_folders)

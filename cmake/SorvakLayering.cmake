@@ -10,7 +10,7 @@ set(SORVAK_LAYERS
     "sorvak_imaging sorvak_base"
     "sorvak_formtext sorvak_base"
     "sorvak_resources"
-    "sorvak_cli"
+    "sorvak_cli sorvak_base"
     "sorvak_dialogs sorvak_base sorvak_formtext"
     "sorvak_clipboard sorvak_base sorvak_imaging"
     "sorvak_driver sorvak_base sorvak_settings sorvak_imaging sorvak_dialogs sorvak_clipboard"

@@ -178,5 +178,115 @@
         <source>ファイル名が長すぎます</source>
         <translation>File name too long</translation>
     </message>
+    <message>
+        <source>使い方: sorvak [オプション]
+クリップボードの内容（画像、テキスト、コピーされたファイルのリスト）をファイルに保存します。
+オプションなしで起動すると、内容に合った保存ダイアログを開きます。
+
+  -h, --help               この説明を表示して終了します
+  -v, --version            版数を表示して終了します
+      --folder DIR         保存ダイアログを DIR で開きます
+  -o, --output FILE        ダイアログなしで FILE に保存します
+                           - は標準出力、フォルダーならその中の空いている名前
+      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif
+                           （FILE の拡張子より優先します）
+      --add-thunar-action  Thunar の右クリックメニューに項目を追加します
+
+終了ステータス:
+  0  保存しました
+  1  書き込みまたはクリップボードの読み取りに失敗しました
+  2  オプションの誤り
+  3  クリップボードに保存できる内容がないか、求めた種類ではありません
+</source>
+        <translation>Usage: sorvak [OPTION]...
+Saves what the clipboard holds (a picture, text, a list of copied files) into a file.
+Started without options, it opens the save dialog that fits the content.
+
+  -h, --help               show this help and exit
+  -v, --version            show the version and exit
+      --folder DIR         open the save dialog in DIR
+  -o, --output FILE        save to FILE without a dialog
+                           - is standard output; a folder takes a free name in it
+      --format FORMAT      picture format: bmp, png, jpg, jpeg, gif
+                           (wins over FILE's extension)
+      --add-thunar-action  add an item to Thunar's context menu
+
+Exit status:
+  0  saved
+  1  writing the file or reading the clipboard failed
+  2  wrong options
+  3  the clipboard holds nothing that can be saved, or not the kind asked for
+</translation>
+    </message>
+    <message>
+        <source>sorvak %1
+</source>
+        <translation>sorvak %1
+</translation>
+    </message>
+    <message>
+        <source>sorvak: 不明なオプションです: %1（--help を参照）</source>
+        <translation>sorvak: unknown option: %1 (see --help)</translation>
+    </message>
+    <message>
+        <source>sorvak: %1 には値が必要です</source>
+        <translation>sorvak: %1 needs a value</translation>
+    </message>
+    <message>
+        <source>sorvak: 余分な引数です: %1（--help を参照）</source>
+        <translation>sorvak: unexpected argument: %1 (see --help)</translation>
+    </message>
+    <message>
+        <source>sorvak: %1 が二度指定されています</source>
+        <translation>sorvak: %1 is given twice</translation>
+    </message>
+    <message>
+        <source>sorvak: 不明な画像形式です: %1（bmp, png, jpg, jpeg, gif のいずれか）</source>
+        <translation>sorvak: unknown picture format: %1 (one of bmp, png, jpg, jpeg, gif)</translation>
+    </message>
+    <message>
+        <source>sorvak: --format は --output と共に指定してください</source>
+        <translation>sorvak: --format needs --output</translation>
+    </message>
+    <message>
+        <source>sorvak: --folder と --output は同時に指定できません</source>
+        <translation>sorvak: --folder and --output cannot be used together</translation>
+    </message>
+    <message>
+        <source>sorvak: フォルダーではありません: %1</source>
+        <translation>sorvak: not a folder: %1</translation>
+    </message>
+    <message>
+        <source>sorvak: クリップボードが空か未サポートのフォーマットです。</source>
+        <translation>sorvak: the clipboard is empty or holds an unsupported format.</translation>
+    </message>
+    <message>
+        <source>sorvak: クリップボードに画像がありません</source>
+        <translation>sorvak: the clipboard holds no picture</translation>
+    </message>
+    <message>
+        <source>sorvak: クリップボードにテキストもファイルのリストもありません</source>
+        <translation>sorvak: the clipboard holds neither text nor a list of files</translation>
+    </message>
+    <message>
+        <source>sorvak: %1</source>
+        <translation>sorvak: %1</translation>
+    </message>
+    <message>
+        <source>sorvak: X11 ディスプレイを開けません (DISPLAY=%1)</source>
+        <translation>sorvak: cannot open the X11 display (DISPLAY=%1)</translation>
+    </message>
+    <message>
+        <source>sorvak: Thunar のメニュー項目を %1 に追加しました</source>
+        <translation>sorvak: added the Thunar menu item to %1</translation>
+    </message>
+    <message>
+        <source>sorvak: Thunar のメニュー項目は %1 にすでにあります</source>
+        <translation>sorvak: the Thunar menu item is already in %1</translation>
+    </message>
+    <message>
+        <source>sorvak: %1 を読み取れないため変更しませんでした</source>
+        <translation>sorvak: could not read %1, so it was left unchanged</translation>
+    </message>
 </context>
 </TS>

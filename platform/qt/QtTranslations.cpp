@@ -60,15 +60,17 @@ void InstallQtTranslations() {
         QCoreApplication::installTranslator(qt);
     else
         delete qt;
-    const QString language =
-        CatalogueLanguage(QLocale::system().uiLanguages(), CatalogueLanguages());
-    if (language.isEmpty())
-        return;
     auto* own = new QTranslator(QCoreApplication::instance());
-    if (own->load(CataloguePrefix + language, CatalogueFolder))
+    if (LoadOwnCatalogue(*own))
         QCoreApplication::installTranslator(own);
     else
         delete own;
+}
+
+bool LoadOwnCatalogue(QTranslator& translator) {
+    const QString language =
+        CatalogueLanguage(QLocale::system().uiLanguages(), CatalogueLanguages());
+    return !language.isEmpty() && translator.load(CataloguePrefix + language, CatalogueFolder);
 }
 
 } // namespace sorvak::platform

@@ -3,6 +3,7 @@
 // the program's catalogue (translations/sorvak_*.ts, built into the program).
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 
 namespace sorvak::platform {
 
@@ -18,5 +19,10 @@ QStringList CatalogueLanguages();
 // Installs, once, Qt's own translations for the user's language and the
 // program's catalogue chosen by CatalogueLanguage from the system locale.
 void InstallQtTranslations();
+
+// Loads the program's own catalogue for the session's language into
+// translator; false when the session's language is the source's (Japanese)
+// or has no catalogue. Needs no application object.
+bool LoadOwnCatalogue(QTranslator& translator);
 
 } // namespace sorvak::platform

@@ -2,6 +2,7 @@
 // server, its exit status, its one line on standard error, and what it wrote
 // read back by ImageMagick.
 #include "tests/e2e/Session.h"
+#include "tests/support/Locales.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,23 @@ TEST(CommandLineRun, AnswersWithoutADisplay) {
     }
     EXPECT_TRUE(fs::is_empty(session.WorkDir()));
     EXPECT_FALSE(fs::exists(session.SettingsPath()));
+}
+
+TEST(CommandLineRun, SpeaksTheSessionLanguage) {
+    if (!sorvak::test::LocaleLoads("en_US.UTF-8"))
+        GTEST_SKIP() << "the locale en_US.UTF-8 is not installed";
+    Session session;
+    const std::map<std::string, std::string> english{
+        {"DISPLAY", ""}, {"LC_ALL", "en_US.UTF-8"}, {"LANG", "en_US.UTF-8"}, {"LANGUAGE", ""}};
+    const Outcome help = RunProgram(session, {"--help"}, english);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.substr(0, 26), "Usage: sorvak [OPTION]...\n");
+    const Outcome bogus = RunProgram(session, {"--bogus"}, english);
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_EQ(bogus.err, "sorvak: unknown option: --bogus (see --help)\n");
+    const Outcome noDisplay = RunProgram(session, {"-o", "x.png"}, english);
+    EXPECT_EQ(noDisplay.status, 1);
+    EXPECT_EQ(noDisplay.err, "sorvak: cannot open the X11 display (DISPLAY=)\n");
 }
 
 TEST(CommandLineRun, OutputWritesEachPictureFormat) {
