@@ -24,9 +24,9 @@ HARNESS = r"""
 import importlib.util, sys
 import gi
 from gi.repository import Gio, GObject
-spec = importlib.util.spec_from_file_location("extension", sys.argv[1])
-extension = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(extension)
+location = importlib.util.spec_from_file_location("extension", sys.argv[1])
+extension = importlib.util.module_from_spec(location)
+location.loader.exec_module(extension)
 provider_class = [c for c in vars(extension).values()
                   if isinstance(c, type) and issubclass(c, GObject.GObject)
                   and c.__module__ == "extension"][0]
