@@ -104,18 +104,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", args[2].c_str(), e.what());
         return 1;
     }
-    char pattern[] = "/tmp/sorvak-picture-road-XXXXXX";
-    const fs::path folder = mkdtemp(pattern);
+    const fs::path folder =
+        MakeRoadFolder("sorvak-picture-road", args[0], "[PictureDialog]\r\nSavePicMode=3\r\n");
     const fs::path program = folder / "sorvak";
-    fs::copy_file(args[0], program);
-    std::ofstream(folder / "sorvak.ini", std::ios::binary)
-        << "[PictureDialog]\r\nSavePicMode=3\r\nInitialDir=" << folder.string() << "\r\n";
-    const std::string offer =
-        "xclip -selection clipboard -t image/png -i '" + args[2] + "' >/dev/null 2>&1";
-    if (std::system(offer.c_str()) != 0) {
-        std::fprintf(stderr, "xclip failed\n");
+    if (!OfferOnClipboard("image/png", args[2]))
         return 1;
-    }
 
     Display display;
     if (!display.Opened()) {

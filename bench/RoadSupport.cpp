@@ -1,7 +1,11 @@
 #include "bench/RoadSupport.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,6 +108,25 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::string MakeRoadFolder(const std::string& prefix, const std::string& program,
+                           const std::string& section) {
+    std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    const std::filesystem::path folder = mkdtemp(pattern.data());
+    std::filesystem::copy_file(program, folder / "sorvak");
+    std::ofstream(folder / "sorvak.ini", std::ios::binary)
+        << section << "InitialDir=" << folder.string() << "\r\n";
+    return folder.string();
+}
+
+bool OfferOnClipboard(const std::string& type, const std::string& file) {
+    const std::string offer =
+        "xclip -selection clipboard -t " + type + " -i '" + file + "' >/dev/null 2>&1";
+    if (std::system(offer.c_str()) == 0)
+        return true;
+    std::fprintf(stderr, "xclip failed\n");
+    return false;
 }
 
 } // namespace sorvak::bench

@@ -44,4 +44,14 @@ double Reap(pid_t pid, bool* ok = nullptr);
 
 double Median(std::vector<double> values);
 
+// A new folder under /tmp named from `prefix`, holding a copy of the program
+// as "sorvak" and its settings file: `section` (the section line and any
+// keys), then InitialDir naming the folder, so that every run opens its
+// dialog there.
+std::string MakeRoadFolder(const std::string& prefix, const std::string& program,
+                           const std::string& section);
+// Offers the file on the clipboard as `type` through xclip; false when that
+// failed (the message is printed).
+bool OfferOnClipboard(const std::string& type, const std::string& file);
+
 } // namespace sorvak::bench

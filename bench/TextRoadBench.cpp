@@ -123,12 +123,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: DISPLAY=... %s [--runs N] [--mib M] SORVAK\n", argv[0]);
         return 2;
     }
-    char pattern[] = "/tmp/sorvak-text-road-XXXXXX";
-    const fs::path folder = mkdtemp(pattern);
+    const fs::path folder = MakeRoadFolder("sorvak-text-road", args[0], "[TextSaveDialog]\r\n");
     const fs::path program = folder / "sorvak";
-    fs::copy_file(args[0], program);
-    std::ofstream(folder / "sorvak.ini", std::ios::binary)
-        << "[TextSaveDialog]\r\nInitialDir=" << folder.string() << "\r\n";
     const fs::path source = folder / "clipboard.txt";
     const fs::path expected = folder / "expected.txt";
     {
@@ -137,12 +133,8 @@ int main(int argc, char** argv) {
         std::ofstream(expected, std::ios::binary) << CrLf(text);
     }
     const double textMib = static_cast<double>(fs::file_size(source)) / (1 << 20);
-    const std::string offer =
-        "xclip -selection clipboard -t UTF8_STRING -i '" + source.string() + "' >/dev/null 2>&1";
-    if (std::system(offer.c_str()) != 0) {
-        std::fprintf(stderr, "xclip failed\n");
+    if (!OfferOnClipboard("UTF8_STRING", source.string()))
         return 1;
-    }
 
     Display display;
     if (!display.Opened()) {
