@@ -164,7 +164,7 @@ struct Offer {
     const char* title;
     std::string section; // the settings before InitialDir
     std::string savedName;
-    // The file as today's program writes it, decoded where it is a picture.
+    // The saved file read back, decoded where it is a picture.
     std::function<std::string(Session&, const fs::path&)> read;
     std::string expected;
 };
