@@ -2,9 +2,12 @@
 // with a picture on the clipboard, against a bare Qt program that takes the
 // same picture and opens a non-native QFileDialog; the dialog closing on Save
 // to the program's end, against the PNG writer alone on the same picture in
-// this process; and the peak memory of both programs. Runs interleave, so
-// every figure meets the same machine load.
-// Usage: sorvak-picture-road-bench [--runs N] SORVAK BARE_DIALOG PICTURE.png
+// this process; process start to end, Return sent the moment the dialog
+// shows; and the peak memory of both programs. With --before, an earlier
+// build of the program runs the same road between ours, and the two
+// start-to-end times are compared. Runs interleave, so every figure meets the
+// same machine load.
+// Usage: sorvak-picture-road-bench [--runs N] [--before OLD_SORVAK] SORVAK BARE_DIALOG PICTURE.png
 // (needs DISPLAY, xclip and xdotool; a copy of SORVAK runs in a temporary
 // folder, its settings choosing PNG there).
 #include "bench/ImageReaders.h"
@@ -33,30 +36,16 @@ const char* const DialogTitle = "クリップボード画像に名前を付け�
 const char* const BareTitle = "bare-file-dialog";
 
 struct Run {
-    double startMs = -1, saveMs = -1, peakMib = 0;
+    double startMs = -1, peakMib = 0;
 };
 
-// Our program: start to the dialog, then Return, the dialog's unmap to the end.
-Run Ours(Display& display, const fs::path& program, const fs::path& folder) {
-    Run run;
-    const auto start = Clock::now();
-    const pid_t pid = Start({program.string()}, folder.string());
-    const xcb_window_t dialog = display.WaitForMap(DialogTitle, start + std::chrono::seconds(30));
-    if (dialog != 0) {
-        run.startMs = Ms(Clock::now() - start);
-        const std::string window = std::to_string(dialog);
-        const std::string keys = "xdotool windowfocus --sync " + window + " key Return";
-        if (std::system(keys.c_str()) == 0 &&
-            display.WaitForUnmap(dialog, Clock::now() + std::chrono::seconds(30))) {
-            const auto closed = Clock::now();
-            run.peakMib = Reap(pid);
-            run.saveMs = Ms(Clock::now() - closed);
-            return run;
-        }
-    }
-    kill(pid, SIGKILL);
-    Reap(pid);
-    return run;
+// What the pixels of a picture in the clipboard form are, alpha byte aside.
+std::uint64_t PixelDigest(const sorvak::DeviceBitmap& picture) {
+    std::uint64_t digest = 14695981039346656037ull; // FNV-1a
+    for (std::size_t i = 0; i + 3 < picture.Bits.size(); i += 4)
+        for (std::size_t k = i; k < i + 3; ++k)
+            digest = (digest ^ picture.Bits[k]) * 1099511628211ull;
+    return digest;
 }
 
 // The bare program: start to its dialog; killed there.
@@ -64,7 +53,7 @@ Run Bare(Display& display, const std::string& program) {
     Run run;
     const auto start = Clock::now();
     const pid_t pid = Start({program, "--clipboard-picture"}, "");
-    if (display.WaitForMap(BareTitle, start + std::chrono::seconds(30)) != 0)
+    if (display.WaitForMap(BareTitle, start + std::chrono::seconds(120), pid) != 0)
         run.startMs = Ms(Clock::now() - start);
     kill(pid, SIGTERM);
     run.peakMib = Reap(pid);
@@ -84,21 +73,28 @@ double WriterAlone(const sorvak::TBitmap& bitmap, const fs::path& file) {
 
 int main(int argc, char** argv) {
     int runs = 7;
+    std::string before;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--before") == 0 && i + 1 < argc)
+            before = argv[++i];
         else
             args.push_back(argv[i]);
     }
     if (args.size() != 3 || std::getenv("DISPLAY") == nullptr) {
-        std::fprintf(stderr, "usage: DISPLAY=... %s [--runs N] SORVAK BARE_DIALOG PICTURE.png\n",
+        std::fprintf(stderr,
+                     "usage: DISPLAY=... %s [--runs N] [--before OLD_SORVAK] SORVAK BARE_DIALOG "
+                     "PICTURE.png\n",
                      argv[0]);
         return 2;
     }
     sorvak::TBitmap bitmap;
+    std::uint64_t digest = 0;
     try {
         sorvak::DeviceBitmap device = sorvak::bench::ReadImage(args[2]);
+        digest = PixelDigest(device);
         bitmap.LoadClipboardBitmap(sorvak::CF_BITMAP, &device, nullptr);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", args[2].c_str(), e.what());
@@ -107,36 +103,82 @@ int main(int argc, char** argv) {
     const fs::path folder =
         MakeRoadFolder("sorvak-picture-road", args[0], "[PictureDialog]\r\nSavePicMode=3\r\n");
     const fs::path program = folder / "sorvak";
-    if (!OfferOnClipboard("image/png", args[2]))
+    const std::string section = "[PictureDialog]\r\nSavePicMode=3\r\n";
+    BeforeProgram old;
+    if (!before.empty()) {
+        old.folder = MakeRoadFolder("sorvak-picture-road-before", before, section);
+        old.program = old.folder + "/sorvak";
+    }
+    auto removeFolders = [&] {
+        fs::remove_all(folder);
+        if (old.Asked())
+            fs::remove_all(old.folder);
+    };
+    if (!OfferOnClipboard("image/png", args[2])) {
+        removeFolders();
         return 1;
+    }
 
     Display display;
     if (!display.Opened()) {
         std::fprintf(stderr, "cannot open the display\n");
-        fs::remove_all(folder);
+        removeFolders();
         return 1;
     }
-    std::vector<double> ourStart, bareStart, ourSave, writer, ourPeak, barePeak;
+    std::vector<double> ourStart, bareStart, ourSave, ourEnd, writer, ourPeak, barePeak;
     const std::string written = "Image\xEF\xBC\x88" + std::to_string(bitmap.Width()) + "\xC3\x97" +
                                 std::to_string(bitmap.Height()) + "\xEF\xBC\x89.png";
+    // The file of each run; on the first, its pixels are the clipboard's.
+    auto wrote = [&](const fs::path& file, int run) {
+        if (!fs::exists(file))
+            return false;
+        try {
+            return run > 0 || PixelDigest(sorvak::bench::ReadImage(file.string())) == digest;
+        } catch (const std::exception&) {
+            return false;
+        }
+    };
+    const auto limit = std::chrono::seconds(120);
     for (int i = 0; i < runs; ++i) {
-        fs::remove(folder / written);
-        const Run ours = Ours(display, program, folder);
+        DialogRun ours, then;
+        // Which build goes first alternates, so that neither always meets
+        // the other's after-effects (page cache, the owner's state).
+        for (const bool oursNow : {i % 2 == 0, i % 2 != 0}) {
+            if (oursNow) {
+                fs::remove(folder / written);
+                ours = RunThroughDialog(display, program, folder, DialogTitle, limit);
+            } else if (old.Asked()) {
+                fs::remove(fs::path(old.folder) / written);
+                then = RunThroughDialog(display, old.program, old.folder, DialogTitle, limit);
+            }
+        }
+        if (old.Asked()) {
+            if (then.endMs < 0 || !then.ok || !wrote(fs::path(old.folder) / written, i)) {
+                std::fprintf(stderr,
+                             "run %d: the earlier build showed no dialog or wrote a "
+                             "wrong file\n",
+                             i);
+                removeFolders();
+                return 1;
+            }
+            old.endMs.push_back(then.endMs);
+        }
         const Run bare = Bare(display, args[1]);
-        if (ours.startMs < 0 || ours.saveMs < 0 || bare.startMs < 0 ||
-            !fs::exists(folder / written)) {
-            std::fprintf(stderr, "run %d: a window did not appear or no file was written\n", i);
-            fs::remove_all(folder);
+        if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || bare.startMs < 0 ||
+            !wrote(folder / written, i)) {
+            std::fprintf(stderr, "run %d: a window did not appear or the file is wrong\n", i);
+            removeFolders();
             return 1;
         }
         ourStart.push_back(ours.startMs);
         ourSave.push_back(ours.saveMs);
+        ourEnd.push_back(ours.endMs);
         ourPeak.push_back(ours.peakMib);
         bareStart.push_back(bare.startMs);
         barePeak.push_back(bare.peakMib);
         writer.push_back(WriterAlone(bitmap, folder / "writer-alone.png"));
     }
-    fs::remove_all(folder);
+    removeFolders();
 
     const double raw = 4.0 * bitmap.Width() * bitmap.Height() / (1024 * 1024);
     std::printf("what runs median floor floor_median ratio\n");
@@ -144,6 +186,7 @@ int main(int argc, char** argv) {
                 Median(bareStart), Median(ourStart) / Median(bareStart));
     std::printf("save_to_end_ms %d %.1f png-writer-alone %.1f %.2f\n", runs, Median(ourSave),
                 Median(writer), Median(ourSave) / Median(writer));
+    PrintStartToEnd(runs, ourEnd, old);
     std::printf("peak_mib %d %.1f bare-qfiledialog %.1f -\n", runs, Median(ourPeak),
                 Median(barePeak));
     std::printf("peak_over_bare_per_raw_picture %d %.2f raw_mib %.1f -\n", runs,

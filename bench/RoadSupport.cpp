@@ -1,6 +1,7 @@
 #include "bench/RoadSupport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -27,9 +28,9 @@ Display::Display() {
     utf8_ = platform::InternAtom(c_, "UTF8_STRING");
 }
 
-xcb_window_t Display::WaitForMap(const std::string& title, Clock::time_point limit) {
+xcb_window_t Display::WaitForMap(const std::string& title, Clock::time_point limit, pid_t child) {
     while (Clock::now() < limit) {
-        const platform::XcbEvent event = Next(limit);
+        const platform::XcbEvent event = Next(limit, child);
         if (!event)
             break;
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
@@ -53,11 +54,22 @@ bool Display::WaitForUnmap(xcb_window_t window, Clock::time_point limit) {
     return false;
 }
 
-platform::XcbEvent Display::Next(Clock::time_point limit) {
+namespace {
+
+// Whether the child has ended; it stays unreaped, for Reap.
+bool Ended(pid_t child) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == child;
+}
+
+} // namespace
+
+platform::XcbEvent Display::Next(Clock::time_point limit, pid_t child) {
     for (;;) {
         if (platform::XcbEvent event{xcb_poll_for_event(c_)})
             return event;
-        if (c_.HasError() || Clock::now() >= limit)
+        if (c_.HasError() || Clock::now() >= limit || (child != 0 && Ended(child)))
             return nullptr;
         usleep(200);
     }
@@ -108,6 +120,39 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+DialogRun RunThroughDialog(Display& display, const std::string& program, const std::string& folder,
+                           const std::string& title, Clock::duration limit) {
+    DialogRun run;
+    const auto start = Clock::now();
+    const pid_t pid = Start({program}, folder);
+    const xcb_window_t dialog = display.WaitForMap(title, start + limit, pid);
+    if (dialog != 0) {
+        run.startMs = Ms(Clock::now() - start);
+        const std::string keys =
+            "xdotool windowfocus --sync " + std::to_string(dialog) + " key Return";
+        if (std::system(keys.c_str()) == 0 && display.WaitForUnmap(dialog, Clock::now() + limit)) {
+            const auto closed = Clock::now();
+            run.peakMib = Reap(pid, &run.ok);
+            const auto end = Clock::now();
+            run.saveMs = Ms(end - closed);
+            run.endMs = Ms(end - start);
+            return run;
+        }
+    }
+    kill(pid, SIGKILL);
+    Reap(pid);
+    return run;
+}
+
+void PrintStartToEnd(int runs, const std::vector<double>& ours, const BeforeProgram& before) {
+    if (!before.Asked()) {
+        std::printf("start_to_end_ms %d %.1f - - -\n", runs, Median(ours));
+        return;
+    }
+    std::printf("start_to_end_ms %d %.1f before %.1f %.2f\n", runs, Median(ours),
+                Median(before.endMs), Median(ours) / Median(before.endMs));
 }
 
 std::string MakeRoadFolder(const std::string& prefix, const std::string& program,

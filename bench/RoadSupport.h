@@ -21,13 +21,14 @@ public:
 
     bool Opened() const { return c_.Screen() != nullptr; }
 
-    // The next top-level window of that name mapped, or 0 after `limit`.
-    xcb_window_t WaitForMap(const std::string& title, Clock::time_point limit);
+    // The next top-level window of that name mapped, or 0 after `limit` or
+    // once `child` (when given) has ended.
+    xcb_window_t WaitForMap(const std::string& title, Clock::time_point limit, pid_t child = 0);
     // Whether the window was unmapped before `limit`.
     bool WaitForUnmap(xcb_window_t window, Clock::time_point limit);
 
 private:
-    platform::XcbEvent Next(Clock::time_point limit);
+    platform::XcbEvent Next(Clock::time_point limit, pid_t child = 0);
     std::string Name(xcb_window_t window);
 
     platform::XcbConnection c_;
@@ -43,6 +44,28 @@ pid_t Start(const std::vector<std::string>& args, const std::string& folder,
 double Reap(pid_t pid, bool* ok = nullptr);
 
 double Median(std::vector<double> values);
+
+// One run of a program copy through its dialog: process start to the dialog
+// mapped, Return sent the moment it maps, the dialog's unmap to the process's
+// end. Times are negative when a step did not happen before `limit` passed
+// (the program is then killed); `ok` tells whether it exited with status 0.
+struct DialogRun {
+    double startMs = -1, saveMs = -1, endMs = -1, peakMib = 0;
+    bool ok = false;
+};
+DialogRun RunThroughDialog(Display& display, const std::string& program, const std::string& folder,
+                           const std::string& title, Clock::duration limit);
+
+// `--before OLD_PROGRAM`: the same road run by an earlier build, interleaved
+// with ours in a folder of its own. Empty when not asked for.
+struct BeforeProgram {
+    std::string program; // the copy in `folder`
+    std::string folder;
+    std::vector<double> endMs;
+    bool Asked() const { return !program.empty(); }
+};
+// The line for start_to_end_ms: against the earlier build when there is one.
+void PrintStartToEnd(int runs, const std::vector<double>& ours, const BeforeProgram& before);
 
 // A new folder under /tmp named from `prefix`, holding a copy of the program
 // as "sorvak" and its settings file: `section` (the section line and any

@@ -4,7 +4,9 @@
 // file; the dialog closing on Save to the program's end, against a durable
 // write (`dd conv=fsync`) of the bytes the program writes; the peak memory
 // against the text's size.
-// Usage: sorvak-text-road-bench [--runs N] [--mib M] SORVAK
+// With --before, an earlier build of the program runs the same road between
+// ours, and the two start-to-end times are compared.
+// Usage: sorvak-text-road-bench [--runs N] [--mib M] [--before OLD_SORVAK] SORVAK
 // (needs DISPLAY, xclip, xdotool and dd; the text, M MiB of UTF-8 lines with
 // LF breaks, is made in a temporary folder where a copy of SORVAK runs).
 #include "bench/RoadSupport.h"
@@ -68,33 +70,9 @@ std::string CrLf(const std::string& text) {
     return out;
 }
 
-struct Run {
-    double startMs = -1, saveMs = -1, endMs = -1, peakMib = 0;
-};
-
-// Our program: start to the dialog, then Return, the dialog's unmap to the end.
-Run Ours(Display& display, const fs::path& program, const fs::path& folder) {
-    Run run;
-    const auto start = Clock::now();
-    const pid_t pid = Start({program.string()}, folder.string());
-    const xcb_window_t dialog = display.WaitForMap(DialogTitle, start + std::chrono::seconds(60));
-    if (dialog != 0) {
-        run.startMs = Ms(Clock::now() - start);
-        const std::string keys =
-            "xdotool windowfocus --sync " + std::to_string(dialog) + " key Return";
-        if (std::system(keys.c_str()) == 0 &&
-            display.WaitForUnmap(dialog, Clock::now() + std::chrono::seconds(60))) {
-            const auto closed = Clock::now();
-            run.peakMib = Reap(pid);
-            const auto end = Clock::now();
-            run.saveMs = Ms(end - closed);
-            run.endMs = Ms(end - start);
-            return run;
-        }
-    }
-    kill(pid, SIGKILL);
-    Reap(pid);
-    return run;
+bool SameBytes(const fs::path& a, const fs::path& b) {
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(x), {}, std::istreambuf_iterator<char>(y), {});
 }
 
 // A child's time from start to end; negative when it failed.
@@ -110,21 +88,36 @@ double Timed(const std::vector<std::string>& args, const std::string& output = "
 int main(int argc, char** argv) {
     int runs = 7;
     std::size_t mib = 100;
+    std::string before;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--mib") == 0 && i + 1 < argc)
             mib = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
+        else if (std::strcmp(argv[i], "--before") == 0 && i + 1 < argc)
+            before = argv[++i];
         else
             args.push_back(argv[i]);
     }
     if (args.size() != 1 || std::getenv("DISPLAY") == nullptr) {
-        std::fprintf(stderr, "usage: DISPLAY=... %s [--runs N] [--mib M] SORVAK\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: DISPLAY=... %s [--runs N] [--mib M] [--before OLD_SORVAK] SORVAK\n",
+                     argv[0]);
         return 2;
     }
     const fs::path folder = MakeRoadFolder("sorvak-text-road", args[0], "[TextSaveDialog]\r\n");
     const fs::path program = folder / "sorvak";
+    BeforeProgram old;
+    if (!before.empty()) {
+        old.folder = MakeRoadFolder("sorvak-text-road-before", before, "[TextSaveDialog]\r\n");
+        old.program = old.folder + "/sorvak";
+    }
+    auto removeFolders = [&] {
+        fs::remove_all(folder);
+        if (old.Asked())
+            fs::remove_all(old.folder);
+    };
     const fs::path source = folder / "clipboard.txt";
     const fs::path expected = folder / "expected.txt";
     {
@@ -133,39 +126,61 @@ int main(int argc, char** argv) {
         std::ofstream(expected, std::ios::binary) << CrLf(text);
     }
     const double textMib = static_cast<double>(fs::file_size(source)) / (1 << 20);
-    if (!OfferOnClipboard("UTF8_STRING", source.string()))
+    if (!OfferOnClipboard("UTF8_STRING", source.string())) {
+        removeFolders();
         return 1;
+    }
 
     Display display;
     if (!display.Opened()) {
         std::fprintf(stderr, "cannot open the display\n");
-        fs::remove_all(folder);
+        removeFolders();
         return 1;
     }
     const fs::path written = folder / "ClipboardText.txt";
+    const fs::path oldWritten = fs::path(old.folder) / "ClipboardText.txt";
+    // The file each run writes: the text with CR LF, compared whole on the
+    // first run.
+    auto wrote = [&](const fs::path& file, int run) {
+        return fs::exists(file) && fs::file_size(file) == fs::file_size(expected) &&
+               (run > 0 || SameBytes(file, expected));
+    };
     std::vector<double> ourStart, ourSave, ourEnd, ourPeak, xclip, durable;
     for (int i = 0; i < runs; ++i) {
-        fs::remove(written);
-        const Run ours = Ours(display, program, folder);
+        DialogRun ours, then;
+        const auto limit = std::chrono::seconds(120);
+        // Which build goes first alternates, so that neither always meets
+        // the other's after-effects (page cache, the owner's state).
+        for (const bool oursNow : {i % 2 == 0, i % 2 != 0}) {
+            if (oursNow) {
+                fs::remove(written);
+                ours = RunThroughDialog(display, program, folder, DialogTitle, limit);
+            } else if (old.Asked()) {
+                fs::remove(oldWritten);
+                then = RunThroughDialog(display, old.program, old.folder, DialogTitle, limit);
+            }
+        }
+        if (old.Asked()) {
+            if (then.endMs < 0 || !then.ok || !wrote(oldWritten, i)) {
+                std::fprintf(stderr,
+                             "run %d: the earlier build showed no dialog or wrote a "
+                             "wrong file\n",
+                             i);
+                removeFolders();
+                return 1;
+            }
+            old.endMs.push_back(then.endMs);
+        }
         const double out = Timed({"xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"},
                                  (folder / "xclip-out.txt").string());
         const double dd =
             Timed({"dd", "if=" + expected.string(), "of=" + (folder / "dd-out.txt").string(),
                    "bs=1M", "conv=fsync", "status=none"});
-        if (ours.startMs < 0 || ours.saveMs < 0 || out < 0 || dd < 0 || !fs::exists(written) ||
-            fs::file_size(written) != fs::file_size(expected)) {
+        if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || out < 0 || dd < 0 ||
+            !wrote(written, i)) {
             std::fprintf(stderr, "run %d: a window did not appear or the file is wrong\n", i);
-            fs::remove_all(folder);
+            removeFolders();
             return 1;
-        }
-        if (i == 0) {
-            std::ifstream a(written, std::ios::binary), b(expected, std::ios::binary);
-            if (!std::equal(std::istreambuf_iterator<char>(a), {},
-                            std::istreambuf_iterator<char>(b), {})) {
-                std::fprintf(stderr, "the written file differs from the text with CR LF\n");
-                fs::remove_all(folder);
-                return 1;
-            }
         }
         ourStart.push_back(ours.startMs);
         ourSave.push_back(ours.saveMs);
@@ -176,14 +191,14 @@ int main(int argc, char** argv) {
         fs::remove(folder / "xclip-out.txt");
         fs::remove(folder / "dd-out.txt");
     }
-    fs::remove_all(folder);
+    removeFolders();
 
     std::printf("what runs median floor floor_median ratio\n");
     std::printf("start_to_dialog_ms %d %.1f xclip-o-into-file %.1f %.2f\n", runs, Median(ourStart),
                 Median(xclip), Median(ourStart) / Median(xclip));
     std::printf("save_to_end_ms %d %.1f dd-conv-fsync %.1f %.2f\n", runs, Median(ourSave),
                 Median(durable), Median(ourSave) / Median(durable));
-    std::printf("start_to_end_ms %d %.1f - - -\n", runs, Median(ourEnd));
+    PrintStartToEnd(runs, ourEnd, old);
     std::printf("peak_mib %d %.1f text_mib %.1f %.2f\n", runs, Median(ourPeak), textMib,
                 Median(ourPeak) / textMib);
     return 0;
