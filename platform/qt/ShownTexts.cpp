@@ -2,7 +2,6 @@
 
 #include "base/Exception.h"
 #include "base/ShownText.h"
-#include "platform/qt/QtAnsi.h"
 
 #include <QCoreApplication>
 
@@ -20,10 +19,6 @@ std::string Utf8Of(const QString& text) {
 QString ShownText(std::string_view utf8) {
     const std::string source(utf8);
     return QCoreApplication::translate(ShownTextContext, source.c_str());
-}
-
-QString ShownAnsiText(std::string_view ansi) {
-    return ShownText(Utf8Of(FromAnsi(ansi)));
 }
 
 std::string ShownMessage(const std::exception& failure) {
