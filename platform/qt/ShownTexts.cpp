@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include <new>
+
 namespace sorvak::platform {
 
 namespace {
@@ -22,6 +24,9 @@ QString ShownText(std::string_view utf8) {
 }
 
 std::string ShownMessage(const std::exception& failure) {
+    // The library's own text ("std::bad_alloc") means nothing to a user.
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr)
+        return Utf8Of(ShownText(SORVAK_TEXT("sorvak", "システム リソースが足りません")));
     if (const auto* own = dynamic_cast<const Exception*>(&failure))
         if (own->Format() != nullptr)
             return FillFormat(Utf8Of(ShownText(own->Format())), own->Arguments());

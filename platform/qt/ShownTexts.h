@@ -15,7 +15,8 @@ namespace sorvak::platform {
 // A UTF-8 text.
 QString ShownText(std::string_view utf8);
 // A failure's message, UTF-8: a message made from a catalogued format has the
-// format translated first, then filled with its arguments in order.
+// format translated first, then filled with its arguments in order. Running
+// out of memory reads as the system's text for it.
 std::string ShownMessage(const std::exception& failure);
 
 } // namespace sorvak::platform

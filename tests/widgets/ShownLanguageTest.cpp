@@ -41,6 +41,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <vector>
 
 namespace sorvak {
@@ -154,6 +155,8 @@ TEST_F(ShownLanguage, ErrorAndInformationBoxes) {
          "Cannot open file \"" + missingFolder + "/b.dfm\". " + noEntry + "."},
         {"write error", ErrorBoxOf([] { throw EWriteError(); }), "ストリームへの書き込みエラー.",
          "Stream write error."},
+        {"out of memory", ErrorBoxOf([] { throw std::bad_alloc(); }),
+         "システム リソースが足りません.", "Out of system resources."},
         {"unsupported data",
          ErrorBoxOf([] { TBitmap().LoadClipboardBitmap(CF_BITMAP, nullptr, nullptr); }),
          "未対応のクリップボード データです.", "Unsupported clipboard data."},
