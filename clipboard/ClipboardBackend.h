@@ -20,6 +20,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raised when content that its first bytes announced turned out unreadable
+// as a whole: a picture whose header was sound but whose data does not
+// decode.
+class ClipboardContentUnreadable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class ClipboardBackend {
 public:
     virtual ~ClipboardBackend() = default;
@@ -53,6 +61,9 @@ public:
             return std::nullopt;
         return std::pair(bitmap->Width, bitmap->Height < 0 ? -bitmap->Height : bitmap->Height);
     }
+    // Nobody will read the content: a backend still taking it from its owner
+    // may stop, and later reads fail as ClipboardUnavailable.
+    virtual void Abandon() {}
     // Empty and SetData need the clipboard open.
     virtual void Empty() = 0;
     virtual void SetData(unsigned format, std::string block) = 0;

@@ -58,7 +58,8 @@ std::optional<PictureSize> Bmp(std::string_view b) {
 }
 
 // JPEG: markers after SOI until a start of frame (ITU T.81 B.1.1, B.2.2);
-// every marker segment but SOI, EOI, RSTn and TEM carries its length.
+// every marker segment but SOI, EOI, RSTn and TEM carries its length. A
+// picture with Exif data gives nothing.
 std::optional<PictureSize> Jpeg(std::string_view b) {
     if (b.size() < 4 || Byte(b, 0) != 0xFF || Byte(b, 1) != 0xD8)
         return std::nullopt;
@@ -81,6 +82,10 @@ std::optional<PictureSize> Jpeg(std::string_view b) {
             return std::nullopt;
         const std::uint32_t length = BE16(b, at);
         if (length < 2)
+            return std::nullopt;
+        // Exif (APP1) may turn the picture (its orientation tag): the frame's
+        // size is then not the decoded picture's.
+        if (marker == 0xE1 && b.substr(at + 2, 6) == std::string_view("Exif\0\0", 6))
             return std::nullopt;
         const bool frame =
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;

@@ -10,6 +10,7 @@
 #include "imaging/PictureFormats.h"
 
 #include <cctype>
+#include <chrono>
 #include <future>
 
 namespace sorvak {
@@ -100,11 +101,16 @@ void TDataModule1::DataModuleCreate() {
         TextBranch();
     else if (clipboard.QueryFormat(CF_HDROP))
         FileListBranch();
-    else if (services_.ShowInformation)
+    else
+        ShowUnsupported();
+    quitPosted_ = true;
+}
+
+void TDataModule1::ShowUnsupported() {
+    if (services_.ShowInformation)
         services_.ShowInformation(
             SORVAK_TEXT("sorvak", "情報"),
             SORVAK_TEXT("sorvak", "クリップボードが空か未サポートのフォーマットです。"));
-    quitPosted_ = true;
 }
 
 std::string TDataModule1::InitialDirOf(const char* section) {
@@ -118,8 +124,8 @@ void TDataModule1::SetPictureDefaultExt(std::uint8_t index) {
 }
 
 void TDataModule1::PictureBranch() {
-    // The name needs only the size: the picture's device copy is made once
-    // the user has chosen, so that the dialog shows without waiting for it.
+    // The name needs only the size, which the picture's first bytes give:
+    // the dialog shows before the rest of it has come.
     const auto [width, height] = services_.Clipboard->BitmapSize();
     const auto index =
         static_cast<std::uint8_t>(ExtIniFile1->ReadInt(PictureSection, "SavePicMode", 1) & 0xFF);
@@ -127,24 +133,36 @@ void TDataModule1::PictureBranch() {
     SavePictureDialog1->InitialDir = InitialDirOf(PictureSection);
     SetPictureDefaultExt(index);
     SavePictureDialog1->SetFileName(DefaultPictureName(width, height));
-    // The device copy of a large picture takes tens of milliseconds: it is
-    // made while the user chooses, so that Save starts the write at once.
-    // Nothing touches the clipboard while the dialog is open; a failure is
-    // reported after Save, as if the copy were made then.
+    // The picture may still be on its way from the clipboard's owner: it is
+    // taken, decoded and copied while the user chooses, so that Save starts
+    // the write as soon as it can. Nothing else touches the clipboard while
+    // the dialog is open; a failure is reported after Save.
     TBitmap bitmap;
     std::future<void> filled =
         std::async(std::launch::async, [&] { services_.Clipboard->FillBitmap(bitmap); });
     if (!SavePictureDialog1->Execute()) {
+        services_.Clipboard->Abandon();
         filled.wait();
         return;
     }
-    filled.get();
     const int chosen = SavePictureDialog1->FilterIndex();
     const std::string fileName = SavePictureDialog1->FileName();
     const auto format = static_cast<std::uint8_t>(chosen);
     std::unique_ptr<WriteProgress> progress;
     if (services_.StartWriteProgress)
         progress = services_.StartWriteProgress(PictureFormatName(format));
+    // A wait for the picture counts as the start of its write.
+    while (filled.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (progress)
+            progress->Report(0);
+    }
+    try {
+        filled.get();
+    } catch (const ClipboardContentUnreadable&) {
+        progress.reset();
+        ShowUnsupported();
+        return;
+    }
     std::unique_ptr<TGraphic> writer = CreatePictureWriter(format);
     if (progress)
         FollowWriteProgress(*writer, *progress);
@@ -157,8 +175,10 @@ void TDataModule1::PictureBranch() {
 
 void TDataModule1::TextBranch() {
     TextSaveDialog1->InitialDir = InitialDirOf(TextSection);
-    if (!TextSaveDialog1->Execute())
+    if (!TextSaveDialog1->Execute()) {
+        services_.Clipboard->Abandon();
         return;
+    }
     // One pass from the clipboard's text to the file, in pieces: a large
     // text is never held twice.
     const std::string fileName = TextSaveDialog1->FileName();

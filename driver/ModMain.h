@@ -81,6 +81,8 @@ private:
     void PictureBranch();
     void TextBranch();
     void FileListBranch();
+    // The information box for a clipboard without content the program saves.
+    void ShowUnsupported();
     std::string InitialDirOf(const char* section);
 
     DriverServices services_;

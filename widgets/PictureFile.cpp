@@ -9,6 +9,9 @@ namespace sorvak::widgets {
 
 namespace {
 
+// What a preview may take: the limit Qt puts on every picture by default.
+constexpr qint64 PreviewLimitBytes = qint64(128) << 20;
+
 const char* QtFormatName(TPictureFormat format) {
     switch (format) {
     case TPictureFormat::Bitmap:
@@ -49,6 +52,10 @@ QImage DecodePicture(const QByteArray& bytes, TPictureFormat format) {
     QImageReader reader(&buffer, name);
     // The extension decides: a PNG named .bmp is no picture.
     reader.setAutoDetectImageFormat(false);
+    // The pane's own limit: the program lifts Qt's for the clipboard picture.
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() * 4 > PreviewLimitBytes)
+        return {};
     QImage image;
     if (!reader.read(&image))
         return {};

@@ -2,6 +2,7 @@
 
 #include "base/Utf.h"
 #include "clipboard/FileManagerCopy.h"
+#include "clipboard/PictureHeader.h"
 #include "platform/x11/SelectionReader.h"
 
 #include <QBuffer>
@@ -13,36 +14,45 @@ namespace sorvak::platform {
 
 namespace {
 
-// Qt's default limit (128 MB) refuses full-page screenshots; the clipboard
-// picture may be as large as memory allows. The limit is process-wide, so it
-// is put back at once for every other reader (the picture pane's).
-class AllocationLimitLifted {
+// Hands the decoder the picture's bytes until the read is stopped: a large
+// picture then stops decoding at its next read.
+class StoppableBuffer : public QBuffer {
 public:
-    AllocationLimitLifted() : old_(QImageReader::allocationLimit()) {
-        QImageReader::setAllocationLimit(0);
+    StoppableBuffer(QByteArray* bytes, const SelectionReader& reader)
+        : QBuffer(bytes), reader_(reader) {}
+
+protected:
+    qint64 readData(char* data, qint64 most) override {
+        if (reader_.Stopped())
+            return -1;
+        return QBuffer::readData(data, most);
     }
-    ~AllocationLimitLifted() { QImageReader::setAllocationLimit(old_); }
-    AllocationLimitLifted(const AllocationLimitLifted&) = delete;
-    AllocationLimitLifted& operator=(const AllocationLimitLifted&) = delete;
 
 private:
-    int old_;
+    const SelectionReader& reader_;
 };
 
-ClipboardSnapshot::Picture Decode(const std::string& bytes, QImage& image) {
+// Whether memory can hold a picture of that size; nothing is touched.
+bool MemoryHolds(const QSize& size) {
+    return !QImage(size, QImage::Format_ARGB32_Premultiplied).isNull();
+}
+
+ClipboardSnapshot::Picture Decode(const std::string& bytes, QImage& image,
+                                  const SelectionReader& reader) {
     QByteArray array = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&array);
+    StoppableBuffer buffer(&array, reader);
     buffer.open(QIODevice::ReadOnly);
-    AllocationLimitLifted lifted;
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (reader.read(&image) && !image.isNull())
+    QImageReader decoder(&buffer);
+    const QSize size = decoder.size();
+    const bool read = decoder.read(&image) && !image.isNull();
+    if (reader.Stopped())
+        throw SelectionStopped();
+    if (read)
         return ClipboardSnapshot::Picture::Decoded;
     image = QImage();
     // A sound header whose picture memory cannot hold is a resource failure,
     // not a picture that is missing.
-    if (size.isValid() && !size.isEmpty() &&
-        QImage(size, QImage::Format_ARGB32_Premultiplied).isNull())
+    if (size.isValid() && !size.isEmpty() && !MemoryHolds(size))
         return ClipboardSnapshot::Picture::TooLarge;
     return ClipboardSnapshot::Picture::None;
 }
@@ -91,25 +101,64 @@ std::string UriListText(const std::string& list) {
     return Utf8(text);
 }
 
+// The bytes of a header no longer than this tell a picture's size, if any do.
+constexpr std::size_t HeaderWindow = std::size_t(256) << 10;
+// Text that starts so is a file list, whose lines only the whole text gives.
+constexpr std::string_view NautilusPrefix = "x-special/nautilus-clipboard";
+
 } // namespace
 
-ClipboardSnapshot TakeSnapshot() {
+ClipboardSnapshot TakeSnapshot(SelectionReader& reader,
+                               const std::function<void(const ContentOutline&)>& early) {
     ClipboardSnapshot snapshot;
-    SelectionReader reader;
     if (!reader.HasOwner())
         return snapshot;
     const std::vector<std::string> offered = reader.Targets();
     auto offers = [&](const char* target) {
         return std::find(offered.begin(), offered.end(), target) != offered.end();
     };
+    bool told = !early;
+    auto tell = [&](const ContentOutline& outline) {
+        told = true;
+        early(outline);
+    };
 
-    for (const std::string& target : PictureTargets(offered)) {
-        if (const std::optional<std::string> bytes = reader.Fetch(target)) {
-            snapshot.Kind = Decode(*bytes, snapshot.Image);
+    const std::vector<std::string> pictures = PictureTargets(offered);
+    for (const std::string& target : pictures) {
+        SelectionReader::Watch watch;
+        // Only the first target can tell: a later one is read because an
+        // earlier one did not decode, which only the whole of it showed.
+        if (!told && target == pictures.front()) {
+            watch = [&](std::string_view soFar) {
+                if (const std::optional<PictureSize> size = PictureHeaderSize(soFar)) {
+                    // One that memory cannot hold is told by its failure
+                    // before any dialog opens, as it always was.
+                    if (MemoryHolds(QSize(size->Width, size->Height)))
+                        tell({ContentOutline::Kind::Picture, size->Width, size->Height});
+                    return false;
+                }
+                return soFar.size() < HeaderWindow;
+            };
+        }
+        if (const std::optional<std::string> bytes = reader.Fetch(target, watch)) {
+            snapshot.Kind = Decode(*bytes, snapshot.Image, reader);
             if (snapshot.Kind != ClipboardSnapshot::Picture::None)
                 break;
         }
+        told = true;
     }
+    // With no picture and no file-list target, text is text unless it
+    // starts as a file list.
+    if (!pictures.empty() || offers("x-special/gnome-copied-files") ||
+        offers("x-special/mate-copied-files") || offers("text/uri-list"))
+        told = true;
+    const SelectionReader::Watch textWatch = [&](std::string_view soFar) {
+        const std::string_view start = soFar.substr(0, NautilusPrefix.size());
+        if (start == NautilusPrefix.substr(0, start.size()))
+            return start.size() < NautilusPrefix.size();
+        tell({ContentOutline::Kind::Text, 0, 0});
+        return false;
+    };
 
     for (const char* target : {"x-special/gnome-copied-files", "x-special/mate-copied-files"}) {
         if (offers(target) && !snapshot.FileList) {
@@ -127,7 +176,9 @@ ClipboardSnapshot TakeSnapshot() {
     for (const char* target : {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain", "STRING"}) {
         if (!offers(target))
             continue;
-        if (std::optional<std::string> bytes = reader.Fetch(target)) {
+        if (std::optional<std::string> bytes =
+                reader.Fetch(target, told ? SelectionReader::Watch() : textWatch)) {
+            told = true;
             snapshot.Utf8Text =
                 std::string_view(target) == "STRING"
                     ? QString::fromLatin1(bytes->data(), bytes->size()).toStdString()

@@ -33,23 +33,42 @@ std::string WithLfBreaks(const std::string& text) {
     return out;
 }
 
+// The text that the first bytes announced; an owner that then did not hand
+// it over whole is an owner that did not answer.
+const std::string& TextOf(const ClipboardSnapshot& content) {
+    if (!content.Utf8Text)
+        throw ClipboardUnavailable("the clipboard owner did not hand over its text");
+    return *content.Utf8Text;
+}
+
 } // namespace
 
 QtClipboard::QtClipboard() = default;
 QtClipboard::~QtClipboard() = default;
 
 const ClipboardSnapshot& QtClipboard::Content() {
-    if (!snapshot_) {
-        try {
-            snapshot_ = TakeSnapshot();
-        } catch (const SelectionTimeout& timeout) {
-            throw ClipboardUnavailable(timeout.what());
-        }
+    if (own_)
+        return *own_;
+    try {
+        return transfer_.Whole();
+    } catch (const SelectionTimeout& timeout) {
+        throw ClipboardUnavailable(timeout.what());
     }
-    return *snapshot_;
+}
+
+std::optional<ContentOutline> QtClipboard::Outline() {
+    if (own_)
+        return std::nullopt;
+    return transfer_.Outline();
 }
 
 bool QtClipboard::IsFormatAvailable(unsigned format) {
+    if (const std::optional<ContentOutline> outline = Outline()) {
+        if (outline->What == ContentOutline::Kind::Text)
+            return format == CF_TEXT;
+        if (format == CF_BITMAP)
+            return true;
+    }
     const Snapshot& content = Content();
     switch (format) {
     case CF_BITMAP:
@@ -75,7 +94,7 @@ std::optional<std::string> QtClipboard::GetData(unsigned format) {
     if (format == CF_TEXT) {
         if (!IsFormatAvailable(CF_TEXT))
             return std::nullopt;
-        std::string block = codepage::FromUtf8(*content.Utf8Text);
+        std::string block = codepage::FromUtf8(TextOf(content));
         block.push_back('\0');
         return block;
     }
@@ -91,8 +110,7 @@ bool QtClipboard::ReadText(const std::function<void(std::string_view)>& piece) {
     if (!IsFormatAvailable(CF_TEXT))
         return false;
     // A megabyte a slice: the whole text is never held twice.
-    codepage::FromUtf8InSlices(*Content().Utf8Text, codepage::System(), std::size_t(1) << 20,
-                               piece);
+    codepage::FromUtf8InSlices(TextOf(Content()), codepage::System(), std::size_t(1) << 20, piece);
     return true;
 }
 
@@ -101,8 +119,11 @@ std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
     try {
         if (content.Kind == Snapshot::Picture::TooLarge)
             throw std::bad_alloc();
-        if (content.Kind == Snapshot::Picture::None)
+        if (content.Kind == Snapshot::Picture::None) {
+            if (Outline())
+                throw ClipboardContentUnreadable("the picture does not decode");
             return std::nullopt;
+        }
         return DeviceBitmapFromImage(content.Image);
     } catch (const std::bad_alloc&) {
         throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
@@ -110,6 +131,10 @@ std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
 }
 
 std::optional<std::pair<std::int32_t, std::int32_t>> QtClipboard::GetBitmapSize() {
+    if (const std::optional<ContentOutline> outline = Outline()) {
+        if (outline->What == ContentOutline::Kind::Picture)
+            return std::pair(outline->Width, outline->Height);
+    }
     const Snapshot& content = Content();
     if (content.Kind == Snapshot::Picture::TooLarge)
         throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
@@ -122,9 +147,14 @@ std::optional<DevicePalette> QtClipboard::GetPalette() {
     return std::nullopt; // X11 offers no palettes
 }
 
+void QtClipboard::Abandon() {
+    transfer_.Stop();
+}
+
 void QtClipboard::Empty() {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
-    snapshot_ = Snapshot();
+    transfer_.Stop();
+    own_ = Snapshot();
 }
 
 void QtClipboard::SetData(unsigned format, std::string block) {
@@ -139,8 +169,8 @@ void QtClipboard::SetData(unsigned format, std::string block) {
     QGuiApplication::clipboard()->setText(QString::fromStdString(writtenText_),
                                           QClipboard::Clipboard);
     // What we put there is what the clipboard now holds.
-    snapshot_ = Snapshot();
-    snapshot_->Utf8Text = writtenText_;
+    own_ = Snapshot();
+    own_->Utf8Text = writtenText_;
 }
 
 } // namespace sorvak::platform

@@ -1,11 +1,14 @@
 #pragma once
 // The X11 CLIPBOARD selection as a Windows-style clipboard. Everything the
-// program may use is taken from the owner once, at the first question, with
-// bounded waits, and served from that copy: the owner may change, hang or
-// vanish while a dialog is open. Writing goes through Qt's clipboard.
+// program may use is taken from the owner once, from the start, with bounded
+// waits, and served from that copy: the owner may change, hang or vanish
+// while a dialog is open. What the content is can be answered from its first
+// bytes, before the rest has come. Writing goes through Qt's clipboard.
 #include "clipboard/ClipboardBackend.h"
 #include "platform/x11/ClipboardSnapshot.h"
+#include "platform/x11/ClipboardTransfer.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,6 +16,7 @@ namespace sorvak::platform {
 
 class QtClipboard : public ClipboardBackend {
 public:
+    // Starts taking the content; needs the application object.
     QtClipboard();
     ~QtClipboard() override;
 
@@ -24,6 +28,7 @@ public:
     std::optional<DeviceBitmap> GetBitmap() override;
     std::optional<DevicePalette> GetPalette() override;
     std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() override;
+    void Abandon() override;
     void Empty() override;
     void SetData(unsigned format, std::string block) override;
 
@@ -33,11 +38,15 @@ public:
     const std::string& WrittenText() const { return writtenText_; }
 
 private:
-    // Takes the snapshot at the first call; throws ClipboardUnavailable when
-    // the owner did not answer in time.
+    // The whole content; throws ClipboardUnavailable when the owner did not
+    // hand it over.
     const ClipboardSnapshot& Content();
+    // What the first bytes told of the content still on its way.
+    std::optional<ContentOutline> Outline();
 
-    std::optional<ClipboardSnapshot> snapshot_;
+    ClipboardTransfer transfer_;
+    // What this program put on the clipboard since, in place of the owner's.
+    std::optional<ClipboardSnapshot> own_;
     bool wroteText_ = false;
     std::string writtenText_;
 };

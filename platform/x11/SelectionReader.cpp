@@ -1,8 +1,11 @@
 #include "platform/x11/SelectionReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace sorvak::platform {
 
@@ -13,7 +16,10 @@ using Clock = std::chrono::steady_clock;
 } // namespace
 
 SelectionReader::SelectionReader(Limits limits)
-    : limits_(limits), end_(Clock::now() + limits.Total) {
+    : limits_(limits), end_(Clock::now() + limits.Total),
+      wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (!wake_)
+        throw SelectionTimeout("no event descriptor");
     if (connection_.HasError())
         throw SelectionTimeout("no display");
     const xcb_screen_t* screen = connection_.Screen();
@@ -42,14 +48,35 @@ bool SelectionReader::HasOwner() {
         connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
     if (!reply)
         throw SelectionTimeout("the display went away");
+    owner_ = reply->owner;
+    ownerKnown_ = true;
     return reply->owner != XCB_NONE;
+}
+
+void SelectionReader::CheckOwner() {
+    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
+    if (!reply)
+        throw SelectionTimeout("the display went away");
+    if (reply->owner != owner_)
+        throw SelectionTimeout("the clipboard owner went away");
+}
+
+void SelectionReader::Stop() {
+    stopped_.store(true, std::memory_order_relaxed);
+    const std::uint64_t one = 1;
+    // A full counter already wakes the wait: nothing to do when this fails.
+    [[maybe_unused]] const ssize_t written = write(wake_.get(), &one, sizeof one);
 }
 
 template <typename Wanted>
 void SelectionReader::WaitFor(std::chrono::milliseconds silence, Wanted wanted) {
     xcb_flush(connection_);
     const Clock::time_point silenceEnd = Clock::now() + silence;
+    Clock::time_point nextOwnerCheck = Clock::now() + limits_.OwnerCheck;
     for (;;) {
+        if (Stopped())
+            throw SelectionStopped();
         while (XcbEvent event{xcb_poll_for_event(connection_)}) {
             if (wanted(*event))
                 return;
@@ -60,9 +87,21 @@ void SelectionReader::WaitFor(std::chrono::milliseconds silence, Wanted wanted) 
         const Clock::time_point end = std::min(silenceEnd, end_);
         if (now >= end)
             throw SelectionTimeout("the clipboard owner does not answer");
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now);
-        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(left.count()));
+        Clock::time_point wake = end;
+        if (ownerKnown_) {
+            if (now >= nextOwnerCheck) {
+                // Events read with the answer wait in xcb's queue, not on
+                // the socket: look at them before polling again.
+                CheckOwner();
+                nextOwnerCheck = now + limits_.OwnerCheck;
+                continue;
+            }
+            wake = std::min(end, nextOwnerCheck);
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
+        pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0},
+                         {wake_.get(), POLLIN, 0}};
+        poll(fds, 2, static_cast<int>(left.count()));
     }
 }
 
@@ -137,12 +176,17 @@ std::vector<std::string> SelectionReader::Targets() {
     return names;
 }
 
-std::optional<std::string> SelectionReader::Fetch(const std::string& target) {
+std::optional<std::string> SelectionReader::Fetch(const std::string& target, const Watch& watch) {
     if (Convert(Intern(target), limits_.Silence) == XCB_NONE)
         return std::nullopt;
     std::string bytes;
-    if (!TakeProperty(bytes))
-        return bytes.size() <= limits_.MaxBytes ? std::optional(std::move(bytes)) : std::nullopt;
+    if (!TakeProperty(bytes)) {
+        if (bytes.size() > limits_.MaxBytes)
+            return std::nullopt;
+        if (watch)
+            watch(bytes);
+        return bytes;
+    }
     // Incremental transfer (ICCCM 2.7.2): every piece comes as a new value of
     // the property, which we delete in turn; an empty piece ends it. The
     // INCR value is a lower bound of the size: room for that up front spares
@@ -158,6 +202,7 @@ std::optional<std::string> SelectionReader::Fetch(const std::string& target) {
         // Only advice from the owner: the buffer grows as the pieces come.
     }
     std::string piece;
+    bool watching = static_cast<bool>(watch);
     for (;;) {
         WaitForPiece();
         TakeProperty(piece);
@@ -166,6 +211,8 @@ std::optional<std::string> SelectionReader::Fetch(const std::string& target) {
         if (piece.size() > limits_.MaxBytes - bytes.size())
             return std::nullopt;
         bytes += piece;
+        if (watching)
+            watching = watch(bytes);
     }
 }
 

@@ -1,13 +1,18 @@
 #pragma once
 // Reads the X11 CLIPBOARD selection on a connection of its own, with bounded
-// waits: an owner that hangs or trickles cannot hold the program.
+// waits: an owner that hangs, trickles or leaves cannot hold the program, and
+// another thread may stop a read at any time.
+#include "base/FileDescriptor.h"
 #include "platform/x11/Xcb.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sorvak::platform {
@@ -16,6 +21,12 @@ namespace sorvak::platform {
 class SelectionTimeout : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Stop() was called: nobody waits for the content any more.
+class SelectionStopped : public SelectionTimeout {
+public:
+    SelectionStopped() : SelectionTimeout("the read was stopped") {}
 };
 
 class SelectionReader {
@@ -32,7 +43,13 @@ public:
         std::chrono::milliseconds Total{60000};
         // Bytes of one target; an owner that sends more is not believed.
         std::size_t MaxBytes = std::size_t(1) << 30;
+        // How often a wait asks the server who owns the clipboard: an owner
+        // that died sends nothing more, and this is how soon that is seen.
+        std::chrono::milliseconds OwnerCheck{200};
     };
+    // Sees the bytes that have come so far after each piece of a transfer;
+    // returns false once it has seen enough.
+    using Watch = std::function<bool(std::string_view soFar)>;
 
     // Connects to $DISPLAY; the clock for Limits::Total starts here.
     explicit SelectionReader(Limits limits);
@@ -40,13 +57,19 @@ public:
     SelectionReader(const SelectionReader&) = delete;
     SelectionReader& operator=(const SelectionReader&) = delete;
 
-    // False when nobody owns the clipboard.
+    // False when nobody owns the clipboard. The owner found here is the one
+    // every later read expects: another owner means this one went away.
     bool HasOwner();
     // The target names the owner offers; empty when it refuses to say.
     std::vector<std::string> Targets();
     // One target's bytes; nothing when the owner refuses that target or
-    // sends more than Limits::MaxBytes.
-    std::optional<std::string> Fetch(const std::string& target);
+    // sends more than Limits::MaxBytes. `watch` follows the transfer.
+    std::optional<std::string> Fetch(const std::string& target, const Watch& watch = {});
+
+    // Ends the wait under way, and every later one, with SelectionStopped.
+    // Safe from any thread.
+    void Stop();
+    bool Stopped() const { return stopped_.load(std::memory_order_relaxed); }
 
 private:
     std::uint32_t Intern(const std::string& name);
@@ -61,12 +84,20 @@ private:
     // Waits for an event that `wanted` accepts; throws SelectionTimeout when
     // the owner stays silent past a limit or the connection breaks.
     template <typename Wanted> void WaitFor(std::chrono::milliseconds silence, Wanted wanted);
+    // Throws SelectionTimeout when the clipboard has another owner (or none)
+    // than the one HasOwner found.
+    void CheckOwner();
 
     Limits limits_;
     std::chrono::steady_clock::time_point end_;
     // A member, so that it is closed when the constructor throws too.
     XcbConnection connection_;
     std::uint32_t window_ = 0;
+    std::uint32_t owner_ = 0;
+    bool ownerKnown_ = false;
+    // Written by Stop() to wake a wait.
+    FileDescriptor wake_;
+    std::atomic<bool> stopped_{false};
     std::uint32_t clipboard_ = 0, property_ = 0, incr_ = 0, targets_ = 0;
 };
 

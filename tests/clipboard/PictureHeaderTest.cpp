@@ -74,6 +74,8 @@ TEST(PictureHeader, SizesFromTheFirstBytes) {
              Segment(0xDB, std::string(65, '\1')) + Segment(0xC4, std::string(30, '\2')) +
              Sof(0xC2, 640, 480),
          PictureSize{640, 480}},
+        {"jpeg with Exif, which may turn it",
+         Soi + Segment(0xE1, "Exif\0\0MM\0\x2A"s) + Sof(0xC0, 640, 480), none},
         {"jpeg fill bytes before markers", Soi + "\xFF\xFF\xFF"s + Sof(0xC1, 9, 8),
          PictureSize{9, 8}},
         {"jpeg height from a later DNL", Soi + Sof(0xC0, 9, 0), none},

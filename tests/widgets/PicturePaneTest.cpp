@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -316,10 +317,20 @@ TEST(PictureFile, ReadsRegularFilesOnlyAndDecodesByTheNamedFormat) {
         }
     }
     EXPECT_TRUE(DecodePicture(QByteArray(100, 'x'), TPictureFormat::Png).isNull());
-    // A header that claims more than the allocation limit allows.
+    // A header that claims more than the allocation limit allows, also once
+    // the program has lifted Qt's limit for the clipboard picture.
     QByteArray huge = Encode(Picture(2, 2), "BMP");
     huge[18] = '\x40', huge[19] = '\x9C', huge[22] = '\x40', huge[23] = '\x9C'; // 40000 x 40000
     EXPECT_TRUE(DecodePicture(huge, TPictureFormat::Bitmap).isNull());
+    // A sound picture of 6000 x 6000 (137 MiB) as well.
+    QImage large(6000, 6000, QImage::Format_RGB32);
+    large.fill(Qt::white);
+    const QByteArray largePng = Encode(large, "PNG");
+    const int qtLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(0);
+    EXPECT_TRUE(DecodePicture(huge, TPictureFormat::Bitmap).isNull());
+    EXPECT_TRUE(DecodePicture(largePng, TPictureFormat::Png).isNull());
+    QImageReader::setAllocationLimit(qtLimit);
 }
 
 } // namespace
