@@ -223,24 +223,47 @@ TEST_F(Driver, EveryFilterWritesItsFormat) {
     }
 }
 
-// The picture's copy is made while the dialog is open; its failure must
-// still reach the user only after Save, and never after Cancel.
-TEST_F(Driver, PictureThatCannotBeCopiedFailsOnlyOnSave) {
-    for (const bool cancel : {true, false}) {
-        DeviceBitmap damaged = Picture(4, 3);
-        damaged.Bits.resize(5); // fewer bytes than 4 x 3 pixels need
-        clipboard_.SetBitmap(damaged);
-        errors_.clear();
-        dialogs_.Cancel = cancel;
-        dialogs_.Answer = (out_ / "never.png").string();
-        dialogs_.AnswerFilter = 3;
-        dialogs_.WhileShown = [this] { EXPECT_TRUE(errors_.empty()); };
-        RunProgram();
-        EXPECT_EQ(errors_, cancel ? std::vector<std::string>{}
-                                  : std::vector<std::string>{"ビットマップイメージが不正です"})
-            << cancel;
-        EXPECT_FALSE(fs::exists(out_ / "never.png"));
-        EXPECT_EQ(Settings(), "");
+// The picture is taken, decoded and copied while the dialog is open; what
+// fails there must reach the user only after Save, and never after Cancel,
+// which stops the transfer instead.
+TEST_F(Driver, PictureThatFailsWhileTheDialogIsOpenFailsOnlyOnSave) {
+    struct Case {
+        const char* name;
+        std::function<void()> fail;
+        std::vector<std::string> errors, information;
+    };
+    DeviceBitmap damaged = Picture(4, 3);
+    damaged.Bits.resize(5); // fewer bytes than 4 x 3 pixels need
+    const Case cases[] = {
+        {"damaged copy", nullptr, {"ビットマップイメージが不正です"}, {}},
+        {"owner gone during the transfer",
+         [] { throw ClipboardUnavailable("the clipboard owner went away"); },
+         {"クリップボードを開くことができません"},
+         {}},
+        {"sound header, undecodable data",
+         [] { throw ClipboardContentUnreadable("the picture does not decode"); },
+         {},
+         {"情報|クリップボードが空か未サポートのフォーマットです。"}},
+    };
+    for (const Case& c : cases) {
+        for (const bool cancel : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (cancel ? ", cancelled" : ", saved"));
+            clipboard_.SetBitmap(c.fail ? Picture(4, 3) : damaged);
+            clipboard_.WhenBitmapRead = c.fail;
+            clipboard_.AbandonCalls = 0;
+            errors_.clear();
+            information_.clear();
+            dialogs_.Cancel = cancel;
+            dialogs_.Answer = (out_ / "never.png").string();
+            dialogs_.AnswerFilter = 3;
+            dialogs_.WhileShown = [this] { EXPECT_TRUE(errors_.empty() && information_.empty()); };
+            RunProgram();
+            EXPECT_EQ(errors_, cancel ? std::vector<std::string>{} : c.errors);
+            EXPECT_EQ(information_, cancel ? std::vector<std::string>{} : c.information);
+            EXPECT_EQ(clipboard_.AbandonCalls, cancel ? 1 : 0);
+            EXPECT_FALSE(fs::exists(out_ / "never.png"));
+            EXPECT_EQ(Settings(), "");
+        }
     }
 }
 

@@ -39,7 +39,16 @@ std::optional<std::string> MemoryClipboard::GetData(unsigned format) {
 
 std::optional<DeviceBitmap> MemoryClipboard::GetBitmap() {
     CheckOwner();
+    if (WhenBitmapRead)
+        WhenBitmapRead();
     return open_ ? bitmap_ : std::nullopt;
+}
+
+std::optional<std::pair<std::int32_t, std::int32_t>> MemoryClipboard::GetBitmapSize() {
+    CheckOwner();
+    if (!open_ || !bitmap_)
+        return std::nullopt;
+    return std::pair(bitmap_->Width, bitmap_->Height < 0 ? -bitmap_->Height : bitmap_->Height);
 }
 
 std::optional<DevicePalette> MemoryClipboard::GetPalette() {

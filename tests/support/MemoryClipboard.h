@@ -2,6 +2,7 @@
 // A clipboard in memory, for tests.
 #include "clipboard/ClipboardBackend.h"
 
+#include <functional>
 #include <map>
 
 namespace sorvak {
@@ -14,6 +15,9 @@ public:
     std::optional<std::string> GetData(unsigned format) override;
     std::optional<DeviceBitmap> GetBitmap() override;
     std::optional<DevicePalette> GetPalette() override;
+    // From the picture's header, as a transfer under way gives it.
+    std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() override;
+    void Abandon() override { ++AbandonCalls; }
     void Empty() override;
     void SetData(unsigned format, std::string block) override;
 
@@ -24,6 +28,9 @@ public:
     // Simulates an owner that does not hand over its content: every read
     // raises ClipboardUnavailable.
     bool OwnerHung = false;
+    // Runs at every picture read: how a test fails a transfer under way.
+    std::function<void()> WhenBitmapRead;
+    int AbandonCalls = 0;
     int OpenCalls = 0;
     int CloseCalls = 0;
     bool IsOpen() const { return open_; }
