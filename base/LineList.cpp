@@ -11,7 +11,8 @@ namespace sorvak {
 
 std::size_t LineList::Checked(Index index) const {
     if (index < 0 || index >= Count())
-        throw Exception("Line index out of range (" + std::to_string(index) + ")");
+        throw Exception(SORVAK_TEXT("sorvak", "Line index out of range (%d)"),
+                        {std::to_string(index)});
     return static_cast<std::size_t>(index);
 }
 

@@ -1,6 +1,30 @@
 #include "base/ShownText.h"
 
+#include <utility>
+
 namespace sorvak {
+
+namespace {
+
+ShownTextTranslator& InstalledTranslator() {
+    static ShownTextTranslator translator;
+    return translator;
+}
+
+} // namespace
+
+void SetShownTextTranslator(ShownTextTranslator translator) {
+    InstalledTranslator() = std::move(translator);
+}
+
+std::string TranslatedText(std::string_view source) {
+    const ShownTextTranslator& translator = InstalledTranslator();
+    return translator ? translator(source) : std::string(source);
+}
+
+std::string AnsiShownText(std::string_view source, int codePage) {
+    return codepage::FromUtf8(TranslatedText(source), codePage);
+}
 
 std::string FillFormat(std::string_view format, const std::vector<std::string>& arguments) {
     std::string out;

@@ -62,10 +62,9 @@ TPictureSize PreviewClientSize(TPictureSize client, TPictureSize panelClient, TP
 }
 
 TOpenPictureDialog::TOpenPictureDialog(FileDialogService* service) : TOpenDialog(service) {
-    Filter = codepage::FromUtf8(
-        std::string(SORVAK_TEXT(
-            "sorvak", "すべての画像 (*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif)")) +
-        "|*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif");
+    Filter = AnsiShownText(SORVAK_TEXT(
+                 "sorvak", "すべての画像 (*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif)")) +
+             "|*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif";
 }
 
 TOpenPictureDialog::~TOpenPictureDialog() = default;

@@ -59,17 +59,17 @@ TDataModule1::TDataModule1(DriverServices services) : services_(std::move(servic
     SavePictureDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
                                    TOpenOption::ofEnableSizing};
     SavePictureDialog1->Title =
-        codepage::FromUtf8(SORVAK_TEXT("sorvak", "クリップボード画像に名前を付けて保存"));
+        AnsiShownText(SORVAK_TEXT("sorvak", "クリップボード画像に名前を付けて保存"));
 
     TextSaveDialog1 = std::make_unique<TTextSaveDialog>(services_.Dialogs);
     TextSaveDialog1->DefaultExt = "txt";
     TextSaveDialog1->SetFileName("ClipboardText.txt");
-    TextSaveDialog1->Filter =
-        codepage::FromUtf8(std::string(SORVAK_TEXT("sorvak", "テキストファイル(*.txt)")) +
-                           "|*.txt|" + SORVAK_TEXT("sorvak", "すべてのファイル") + "|*.*");
+    TextSaveDialog1->Filter = AnsiShownText(SORVAK_TEXT("sorvak", "テキストファイル(*.txt)")) +
+                              "|*.txt|" + AnsiShownText(SORVAK_TEXT("sorvak", "すべてのファイル")) +
+                              "|*.*";
     TextSaveDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofEnableSizing};
     TextSaveDialog1->Title =
-        codepage::FromUtf8(SORVAK_TEXT("sorvak", "クリップボードテキストに名前を付けて保存"));
+        AnsiShownText(SORVAK_TEXT("sorvak", "クリップボードテキストに名前を付けて保存"));
     TextSaveDialog1->ShowPlacesBar = true;
     TextSaveDialog1->Preview = true;
 
@@ -214,7 +214,7 @@ void TDataModule1::FileListBranch() {
     dialog.SetFileName("CopyFiles.txt");
     dialog.DefaultExt = "txt";
     dialog.Title =
-        codepage::FromUtf8(SORVAK_TEXT("sorvak", "コピーされたファイルリストに名前を付けて保存"));
+        AnsiShownText(SORVAK_TEXT("sorvak", "コピーされたファイルリストに名前を付けて保存"));
     window->SetMemoText(paths.JoinText());
     window->ShowModal();
 }

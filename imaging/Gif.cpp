@@ -15,7 +15,8 @@ namespace {
 // Indexed by version: 1 is GIF87a, 2 is GIF89a.
 const char* const kVersions[] = {"", "87a", "89a"};
 
-const char kTooLarge[] = "Image too large for GIF: width and height must not exceed 65535";
+constexpr const char* kTooLarge =
+    SORVAK_TEXT("sorvak", "Image too large for GIF: width and height must not exceed 65535");
 
 void Put16(std::vector<std::uint8_t>& out, int value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -40,7 +41,7 @@ void TGIFColorMap::Reserve(int count) {
 
 int TGIFColorMap::Add(const TGIFColor& color) {
     if (FCount >= kMaxColors)
-        throw Exception("Color table overflow");
+        throw Exception(SORVAK_TEXT("sorvak", "Color table overflow"));
     Reserve(FCount + 1);
     FEntries[FCount] = color;
     return FCount++;
@@ -102,7 +103,7 @@ void TGIFHeader::Prepare() {
 void TGIFHeader::SaveToStream(TStream& stream) {
     const int version = Image()->Version();
     if (version < 1 || version > 2)
-        throw Exception("Unsupported GIF version");
+        throw Exception(SORVAK_TEXT("sorvak", "Unsupported GIF version"));
     Prepare();
     std::vector<std::uint8_t> out = {'G', 'I', 'F'};
     out.insert(out.end(), kVersions[version], kVersions[version] + 3);
@@ -241,7 +242,7 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
         return;
     // Data() is open to callers; never let the encoder read past it.
     if (FData.size() != static_cast<std::size_t>(FWidth) * FHeight)
-        throw Exception("Invalid image dimensions");
+        throw Exception(SORVAK_TEXT("sorvak", "Invalid image dimensions"));
     const int mapBits = FColorMap.BitsPerPixel();
     if (FColorMap.Count() > 0)
         FFlags =
@@ -305,7 +306,7 @@ TGIFSubImage& TGIFImage::Add(const TBitmap& source) {
 TGIFSubImage& TGIFImage::Add(std::unique_ptr<TGIFItem> item) {
     auto* frame = dynamic_cast<TGIFSubImage*>(item.get());
     if (frame == nullptr)
-        throw Exception("Object type not supported for operation");
+        throw Exception(SORVAK_TEXT("sorvak", "Object type not supported for operation"));
     item.release();
     return FImages.Add(std::unique_ptr<TGIFSubImage>(frame));
 }

@@ -15,9 +15,9 @@ template <typename T> void AllocateGifBuffer(std::vector<T>& v, std::size_t n) {
     try {
         v.assign(n, T{});
     } catch (const std::bad_alloc&) {
-        throw Exception("Failed to allocate memory for GIF DIB");
+        throw Exception(SORVAK_TEXT("sorvak", "Failed to allocate memory for GIF DIB"));
     } catch (const std::length_error&) {
-        throw Exception("Failed to allocate memory for GIF DIB");
+        throw Exception(SORVAK_TEXT("sorvak", "Failed to allocate memory for GIF DIB"));
     }
 }
 

@@ -35,15 +35,15 @@ bool THashTable::Insert(std::uint32_t key, int code) {
 }
 
 void TGIFStream::Write(const void*, std::size_t) {
-    throw Exception("Invalid stream operation");
+    throw Exception(SORVAK_TEXT("sorvak", "Invalid stream operation"));
 }
 
 std::size_t TGIFStream::Read(void*, std::size_t) {
-    throw Exception("Invalid stream operation");
+    throw Exception(SORVAK_TEXT("sorvak", "Invalid stream operation"));
 }
 
 std::int64_t TGIFStream::Seek(std::int64_t, int) {
-    throw Exception("Invalid stream operation");
+    throw Exception(SORVAK_TEXT("sorvak", "Invalid stream operation"));
 }
 
 TGIFWriter::~TGIFWriter() {
@@ -89,7 +89,7 @@ void TGIFWriter::Finish() {
 void TGIFEncoder::Compress(TStream& stream, int bitsPerPixel, int colorCount,
                            const std::uint8_t* pixels, int width, int height) {
     if (bitsPerPixel < 0 || bitsPerPixel > 8)
-        throw Exception("Invalid bits per pixel");
+        throw Exception(SORVAK_TEXT("sorvak", "Invalid bits per pixel"));
     FBitsPerPixel = std::max(bitsPerPixel, 2);
     // Values from 2^bits up are the control codes, never pixels.
     FColorCount = std::clamp(colorCount, 0, 1 << FBitsPerPixel);
@@ -154,7 +154,7 @@ void TGIFEncoder::Output(int code) {
 
 void TGIFEncoder::CheckColor(unsigned value) const {
     if (value >= static_cast<unsigned>(FColorCount))
-        throw Exception("Color not in color table");
+        throw Exception(SORVAK_TEXT("sorvak", "Color not in color table"));
 }
 
 void TLZWEncoder::Output(int code) {

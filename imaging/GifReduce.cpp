@@ -112,7 +112,7 @@ TGIFDib CopyRgb(const TGIFRowSource& source, std::vector<std::uint8_t>& row) {
 TGIFDib ReduceColors(const TGIFRowSource& source, int method, int dither, int bits,
                      const std::vector<TGIFColor>* palette) {
     if (source.Width <= 0 || source.Height <= 0)
-        throw Exception("Invalid image dimensions");
+        throw Exception(SORVAK_TEXT("sorvak", "Invalid image dimensions"));
     const int step = source.BytesPerPixel;
     std::vector<std::uint8_t> row;
     AllocateGifBuffer(row, static_cast<std::size_t>(source.Width) * step);

@@ -42,7 +42,7 @@ std::string PictureFilterText() {
     for (const PictureFormat& format : Formats) {
         if (!text.empty())
             text += '|';
-        text.append(format.Description).append("|").append(format.Patterns);
+        text.append(TranslatedText(format.Description)).append("|").append(format.Patterns);
     }
     return text;
 }

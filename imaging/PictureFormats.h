@@ -14,7 +14,7 @@ namespace sorvak {
 
 struct PictureFormat {
     std::uint8_t FilterIndex;     // 1-based, as the dialog reports it
-    std::string_view Description; // UTF-8
+    std::string_view Description; // UTF-8, catalogued (SORVAK_TEXT)
     std::string_view Patterns;    // ";"-separated
     std::string_view DefaultExt;  // without the dot
     std::unique_ptr<TGraphic> (*CreateWriter)();
@@ -25,7 +25,8 @@ const std::array<PictureFormat, 4>& PictureFormats();
 // The format of a filter index; an index outside the table is BMP's.
 const PictureFormat& PictureFormatOf(std::uint8_t filterIndex);
 
-// "description|patterns|..." for every format, in UTF-8.
+// "description|patterns|..." for every format, in UTF-8, the descriptions in
+// the session's language.
 std::string PictureFilterText();
 
 } // namespace sorvak

@@ -33,7 +33,7 @@ public:
     TDeflater& operator=(const TDeflater&) = delete;
     [[noreturn]] void Fail(int rc) const {
         const char* text = Z.msg != nullptr ? Z.msg : zError(rc);
-        throw Exception(std::string("PNG compression failed (zlib: ") + text + ")");
+        throw Exception(SORVAK_TEXT("sorvak", "PNG compression failed (zlib: %s)"), {text});
     }
     z_stream Z{};
     bool Started = false;
@@ -437,11 +437,11 @@ void TPNGObject::AssignFrom(const TBitmap& source) {
 void TPNGObject::CheckWritable() const {
     const TChunkIHDR* header = Header();
     if (header == nullptr || header->Width == 0 || header->Height == 0 || header->Image.Empty())
-        throw Exception("Cannot save an empty image (width or height is 0)");
+        throw Exception(SORVAK_TEXT("sorvak", "Cannot save an empty image (width or height is 0)"));
     // The rows are never written in Adam7 order, so an interlace byte of 1 would
     // describe data the file does not hold.
     if (InterlaceMode != 0)
-        throw Exception("Interlaced PNG writing is not supported");
+        throw Exception(SORVAK_TEXT("sorvak", "Interlaced PNG writing is not supported"));
 }
 
 void TPNGObject::Progress(TProgressStage stage, int percent) const {

@@ -32,6 +32,13 @@
     </message>
 </context>
 <context>
+    <name>MessageBox</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
     <name>PicturePane</name>
     <message>
         <source>画像が不正です</source>
@@ -208,8 +215,8 @@ Started without options, it opens the save dialog that fits the content.
   -o, --output FILE        save to FILE without a dialog
                            - is standard output; a folder takes a free name in it
       --format FORMAT      picture format: bmp, png, jpg, jpeg, gif
-                           (wins over FILE's extension)
-      --add-thunar-action  add an item to Thunar's context menu
+                           (wins over FILE&apos;s extension)
+      --add-thunar-action  add an item to Thunar&apos;s context menu
 
 Exit status:
   0  saved
@@ -287,6 +294,58 @@ Exit status:
     <message>
         <source>sorvak: %1 を読み取れないため変更しませんでした</source>
         <translation>sorvak: could not read %1, so it was left unchanged</translation>
+    </message>
+    <message>
+        <source>Line index out of range (%d)</source>
+        <translation>Line index out of range (%d)</translation>
+    </message>
+    <message>
+        <source>Image too large for GIF: width and height must not exceed 65535</source>
+        <translation>Image too large for GIF: width and height must not exceed 65535</translation>
+    </message>
+    <message>
+        <source>Color table overflow</source>
+        <translation>Color table overflow</translation>
+    </message>
+    <message>
+        <source>Unsupported GIF version</source>
+        <translation>Unsupported GIF version</translation>
+    </message>
+    <message>
+        <source>Invalid image dimensions</source>
+        <translation>Invalid image dimensions</translation>
+    </message>
+    <message>
+        <source>Object type not supported for operation</source>
+        <translation>Object type not supported for operation</translation>
+    </message>
+    <message>
+        <source>Failed to allocate memory for GIF DIB</source>
+        <translation>Failed to allocate memory for GIF DIB</translation>
+    </message>
+    <message>
+        <source>Invalid stream operation</source>
+        <translation>Invalid stream operation</translation>
+    </message>
+    <message>
+        <source>Invalid bits per pixel</source>
+        <translation>Invalid bits per pixel</translation>
+    </message>
+    <message>
+        <source>Color not in color table</source>
+        <translation>Color not in color table</translation>
+    </message>
+    <message>
+        <source>PNG compression failed (zlib: %s)</source>
+        <translation>PNG compression failed (zlib: %s)</translation>
+    </message>
+    <message>
+        <source>Cannot save an empty image (width or height is 0)</source>
+        <translation>Cannot save an empty image (width or height is 0)</translation>
+    </message>
+    <message>
+        <source>Interlaced PNG writing is not supported</source>
+        <translation>Interlaced PNG writing is not supported</translation>
     </message>
 </context>
 </TS>

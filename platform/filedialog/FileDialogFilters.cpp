@@ -2,7 +2,6 @@
 
 #include "dialogs/FilterExtension.h"
 #include "platform/qt/QtAnsi.h"
-#include "platform/qt/ShownTexts.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -40,8 +39,7 @@ std::vector<NameFilter> NameFiltersOf(const std::string& list) {
         // Patterns QFileDialog cannot parse would be taken as file names:
         // such a pair lists every file.
         const QString shown = IsParsablePatternList(joined) ? joined : QStringLiteral("*");
-        filters.push_back({ShownText(parts[i].toStdString()) + QStringLiteral(" (") + shown + u')',
-                           patterns.value(0)});
+        filters.push_back({parts[i] + QStringLiteral(" (") + shown + u')', patterns.value(0)});
     }
     return filters;
 }

@@ -8,7 +8,6 @@
 #include "platform/qt/MessageBoxes.h"
 #include "platform/qt/QtAnsi.h"
 #include "platform/qt/QtTranslations.h"
-#include "platform/qt/ShownTexts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -125,7 +124,7 @@ SystemFileDialog::SystemFileDialog(OpenFileNameRequest& request, Mode mode,
     BuildTemplate();
 
     const QString title =
-        request_.lpstrTitle.empty() ? files_->windowTitle() : ShownAnsiText(request_.lpstrTitle);
+        request_.lpstrTitle.empty() ? files_->windowTitle() : FromAnsi(request_.lpstrTitle);
     setWindowTitle(title);
     files_->setWindowTitle(title); // the overwrite question's caption
 

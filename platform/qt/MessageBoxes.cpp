@@ -40,7 +40,8 @@ void CopyOnCtrlC(QMessageBox& box) {
 void RunBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton);
     CopyOnCtrlC(box);
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* ok =
+        box.addButton(QCoreApplication::translate("MessageBox", "OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.setWindowModality(Qt::ApplicationModal);

@@ -1,5 +1,7 @@
 #include "platform/qt/QtTranslations.h"
 
+#include "base/ShownText.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibraryInfo>
@@ -61,10 +63,16 @@ void InstallQtTranslations() {
     else
         delete qt;
     auto* own = new QTranslator(QCoreApplication::instance());
-    if (LoadOwnCatalogue(*own))
-        QCoreApplication::installTranslator(own);
-    else
+    if (!LoadOwnCatalogue(*own)) {
         delete own;
+        return;
+    }
+    QCoreApplication::installTranslator(own);
+    SetShownTextTranslator([](std::string_view source) {
+        const std::string key(source);
+        const QByteArray text = QCoreApplication::translate(ShownTextContext, key.c_str()).toUtf8();
+        return std::string(text.constData(), static_cast<std::size_t>(text.size()));
+    });
 }
 
 bool LoadOwnCatalogue(QTranslator& translator) {

@@ -17,7 +17,8 @@ QString CatalogueLanguage(const QStringList& uiLanguages, const QStringList& cat
 QStringList CatalogueLanguages();
 
 // Installs, once, Qt's own translations for the user's language and the
-// program's catalogue chosen by CatalogueLanguage from the system locale.
+// program's catalogue chosen by CatalogueLanguage from the system locale,
+// also as the plain libraries' translator (SetShownTextTranslator).
 void InstallQtTranslations();
 
 // Loads the program's own catalogue for the session's language into

@@ -2,9 +2,10 @@
 
 #include "base/Exception.h"
 #include "base/ShownText.h"
-#include "platform/qt/QtAnsi.h"
 
 #include <QCoreApplication>
+
+#include <new>
 
 namespace sorvak::platform {
 
@@ -22,11 +23,10 @@ QString ShownText(std::string_view utf8) {
     return QCoreApplication::translate(ShownTextContext, source.c_str());
 }
 
-QString ShownAnsiText(std::string_view ansi) {
-    return ShownText(Utf8Of(FromAnsi(ansi)));
-}
-
 std::string ShownMessage(const std::exception& failure) {
+    // The library's own text ("std::bad_alloc") means nothing to a user.
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr)
+        return Utf8Of(ShownText(SORVAK_TEXT("sorvak", "システム リソースが足りません")));
     if (const auto* own = dynamic_cast<const Exception*>(&failure))
         if (own->Format() != nullptr)
             return FillFormat(Utf8Of(ShownText(own->Format())), own->Arguments());

@@ -2,28 +2,21 @@
 // With SORVAK_SCREENSHOT_DIR set, each window is also photographed there
 // (the README's English screenshots).
 #include "tests/e2e/Session.h"
+#include "tests/support/Locales.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 
 using namespace sorvak::e2e;
+using sorvak::test::LocaleLoads;
 namespace fs = std::filesystem;
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// A session whose locale loads here; the test is skipped otherwise.
-bool LocaleLoads(const char* name) {
-    const std::string old = std::setlocale(LC_ALL, nullptr);
-    const bool loads = std::setlocale(LC_ALL, name) != nullptr;
-    std::setlocale(LC_ALL, old.c_str());
-    return loads;
-}
 
 std::map<std::string, std::string> SessionIn(const char* locale) {
     return {{"LANG", locale}, {"LC_ALL", locale}, {"LANGUAGE", ""}};
@@ -125,6 +118,36 @@ TEST_F(EnglishSession, FileListWindowAndInformationBox) {
     ASSERT_FALSE(session_.WaitForWindow("^Information$").empty());
     session_.Key("Return");
     EXPECT_EQ(session_.WaitForExit(), 0);
+}
+
+// A character set without Japanese: the titles and the error box still read
+// in English (the texts are translated before they meet the code page).
+TEST(SingleByteEnglishSession, TitleAndErrorBox) {
+    const char* locale = "en_US.ISO-8859-1";
+    if (!LocaleLoads(locale))
+        GTEST_SKIP() << "locale " << locale << " cannot be loaded: run scripts/deps.sh test";
+    Session session;
+    session.OwnClipboard({{"text", "from the clipboard"}});
+    session.StartProgram(SessionIn(locale));
+    ASSERT_FALSE(session.WaitForWindow("^Save Clipboard Text As$").empty());
+    session.Key("ctrl+a");
+    session.Type("/proc/sorvak-cannot-create.txt");
+    session.Key("Return");
+    ASSERT_FALSE(session.WaitForWindow("^Sorvak$").empty()) << "no error box";
+    // The box as its Ctrl+C copies it: caption, text, buttons.
+    const std::string before = session.ReadClipboardText();
+    std::string box = before;
+    for (int attempt = 0; attempt < 10 && box == before; ++attempt) {
+        session.Key("ctrl+c");
+        box = session.ReadClipboardText();
+    }
+    EXPECT_NE(box.find("\nCannot create file \"/proc/sorvak-cannot-create.txt\". "),
+              std::string::npos)
+        << box;
+    EXPECT_NE(box.find("\nOK "), std::string::npos) << box;
+    EXPECT_EQ(box.find('?'), std::string::npos) << box;
+    session.Key("Return");
+    EXPECT_EQ(session.WaitForExit(), 0);
 }
 
 // Qt's own labels follow the German session (checked in the widget tests);

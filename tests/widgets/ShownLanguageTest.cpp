@@ -1,16 +1,21 @@
 // Every kind of shown text in the language of the locale the test runs under
 // (its ctest entries set LC_ALL): Japanese, byte for byte as it always was,
-// under Japanese and C locales; English under any other.
+// under Japanese and C locales; English under any other, also where the
+// locale's character set cannot hold Japanese.
 #include "base/CodePage.h"
 #include "base/FileErrors.h"
 #include "base/FileHead.h"
 #include "clipboard/Clipboard.h"
+#include "clipboard/DropFiles.h"
+#include "dialogs/SavePictureDialog.h"
 #include "driver/ModMain.h"
 #include "formtext/FormText.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
+#include "imaging/Png.h"
 #include "platform/filedialog/FileDialogFilters.h"
 #include "platform/qt/MessageBoxes.h"
+#include "platform/qt/QtAnsi.h"
 #include "platform/qt/QtTranslations.h"
 #include "platform/qt/ShownTexts.h"
 #include "tests/support/MemoryClipboard.h"
@@ -36,6 +41,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <vector>
 
 namespace sorvak {
@@ -45,7 +51,7 @@ namespace {
     ::testing::AddGlobalTestEnvironment(new test::OffscreenQtEnvironment);
 
 struct Box {
-    QString caption, text;
+    QString caption, text, button;
 };
 
 // Runs `show`, reads the modal box it opens and presses its button.
@@ -54,7 +60,7 @@ Box ReadBox(const std::function<void()>& show) {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = {box->windowTitle(), box->text()};
+            shown = {box->windowTitle(), box->text(), box->buttons().first()->text()};
             box->buttons().first()->click();
         }
     });
@@ -63,15 +69,32 @@ Box ReadBox(const std::function<void()>& show) {
     return shown;
 }
 
-QString ErrorBoxOf(const std::function<void()>& fail) {
+Box ErrorBox(const std::function<void()>& fail) {
     try {
         fail();
     } catch (const std::exception& failure) {
-        return ReadBox([&] { platform::ShowException(failure); }).text;
+        return ReadBox([&] { platform::ShowException(failure); });
     }
     ADD_FAILURE() << "nothing failed";
     return {};
 }
+
+QString ErrorBoxOf(const std::function<void()>& fail) {
+    return ErrorBox(fail).text;
+}
+
+// Keeps the title the dispatch gives the file list's save dialog.
+class TitleOfFileList : public FileListWindow {
+public:
+    explicit TitleOfFileList(std::string& title) : title_(title) {}
+    TTextSaveDialog& SaveDialog() override { return dialog_; }
+    void SetMemoText(const std::string&) override {}
+    void ShowModal() override { title_ = dialog_.Title; }
+
+private:
+    std::string& title_;
+    TTextSaveDialog dialog_;
+};
 
 struct Row {
     const char* kind;
@@ -132,6 +155,8 @@ TEST_F(ShownLanguage, ErrorAndInformationBoxes) {
          "Cannot open file \"" + missingFolder + "/b.dfm\". " + noEntry + "."},
         {"write error", ErrorBoxOf([] { throw EWriteError(); }), "ストリームへの書き込みエラー.",
          "Stream write error."},
+        {"out of memory", ErrorBoxOf([] { throw std::bad_alloc(); }),
+         "システム リソースが足りません.", "Out of system resources."},
         {"unsupported data",
          ErrorBoxOf([] { TBitmap().LoadClipboardBitmap(CF_BITMAP, nullptr, nullptr); }),
          "未対応のクリップボード データです.", "Unsupported clipboard data."},
@@ -142,12 +167,16 @@ TEST_F(ShownLanguage, ErrorAndInformationBoxes) {
          "Form1.Caption の読み込み中のエラー : 31.", "Error reading Form1.Caption: 31."},
         {"form nesting", ErrorBoxOf([] { throw EFormReadError(formtext::SNestingTooDeep); }),
          "フォーム記述の入れ子が深すぎます.", "Form description nested too deeply."},
-        // Not from the catalogue: shown as it is in every language.
-        {"english system text", ErrorBoxOf([] { throw Exception("Invalid image dimensions"); }),
-         "Invalid image dimensions.", "Invalid image dimensions."},
+        // The writers' own texts are English in every language.
+        {"writer text",
+         ErrorBoxOf([&] { TPNGObject().WriteToFile((folder.Path() / "empty.png").string()); }),
+         "Cannot save an empty image (width or height is 0)",
+         "Cannot save an empty image (width or height is 0)"},
+        {"error box button", ErrorBox([] { throw EWriteError(); }).button, "OK", "OK"},
         {"information caption", information.caption, "情報", "Information"},
         {"information text", information.text, "クリップボードが空か未サポートのフォーマットです。",
          "The clipboard is empty or holds an unsupported format."},
+        {"information button", information.button, "OK", "OK"},
     });
 }
 
@@ -159,6 +188,19 @@ TEST_F(ShownLanguage, DialogTitlesFiltersAndPanes) {
     services.Clipboard = &nothing;
     services.ProgramPath = (folder.Path() / "sorvak").string();
     TDataModule1 module(std::move(services));
+
+    MemoryClipboard files;
+    files.SetData(CF_HDROP, BuildDropFilesBlock({"/home/u/a.txt"}));
+    TClipboard fileList(files);
+    DriverServices listServices;
+    listServices.Clipboard = &fileList;
+    listServices.ProgramPath = (folder.Path() / "sorvak").string();
+    std::string fileListTitle;
+    listServices.CreateFileListWindow = [&](TDataModule1&) {
+        return std::make_unique<TitleOfFileList>(fileListTitle);
+    };
+    { TDataModule1 listModule(std::move(listServices)); }
+    TOpenPictureDialog openPicture(nullptr);
 
     auto names = [](std::string filter) {
         std::replace(filter.begin(), filter.end(), '|', '\0');
@@ -186,10 +228,12 @@ TEST_F(ShownLanguage, DialogTitlesFiltersAndPanes) {
     ASSERT_NE(progressLabel, nullptr);
 
     Check({
-        {"picture title", platform::ShownAnsiText(module.SavePictureDialog1->Title),
+        {"picture title", platform::FromAnsi(module.SavePictureDialog1->Title),
          "クリップボード画像に名前を付けて保存", "Save Clipboard Picture As"},
-        {"text title", platform::ShownAnsiText(module.TextSaveDialog1->Title),
+        {"text title", platform::FromAnsi(module.TextSaveDialog1->Title),
          "クリップボードテキストに名前を付けて保存", "Save Clipboard Text As"},
+        {"file list title", platform::FromAnsi(fileListTitle),
+         "コピーされたファイルリストに名前を付けて保存", "Save Copied File List As"},
         {"picture filters", names(module.SavePictureDialog1->Filter),
          "ビットマップ (*.bmp) (*.bmp)\nJPEG イメージファイル (*.jpg) (*.jpg *.ipeg)\n"
          "PNG イメージファイル (*.png) (*.png)\nGIF イメージファイル (*.gif) (*.gif)",
@@ -198,6 +242,11 @@ TEST_F(ShownLanguage, DialogTitlesFiltersAndPanes) {
         {"text filters", names(module.TextSaveDialog1->Filter),
          "テキストファイル(*.txt) (*.txt)\nすべてのファイル (*.*)",
          "Text files (*.txt) (*.txt)\nAll files (*.*)"},
+        {"open picture filter", names(openPicture.Filter),
+         "すべての画像 (*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif) "
+         "(*.bmp *.ico *.wmf *.emf *.jpeg *.jpg *.png *.gif)",
+         "All pictures (*.bmp;*.ico;*.wmf;*.emf;*.jpeg;*.jpg;*.png;*.gif) "
+         "(*.bmp *.ico *.wmf *.emf *.jpeg *.jpg *.png *.gif)"},
         {"preview check box", platform::ShownText(PreviewCheckCaption), "内容をプレビューする(&P)",
          "&Preview contents"},
         {"preview button", panel.PreviewButton()->toolTip(), "プレビュー", "Preview"},
