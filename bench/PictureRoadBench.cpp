@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     };
     const auto limit = std::chrono::seconds(120);
     for (int i = 0; i < runs; ++i) {
-        DialogRun ours, then;
+        DialogRun ours, then, settled;
         // Which build goes first alternates, so that neither always meets
         // the other's after-effects (page cache, the owner's state).
         for (const bool oursNow : {i % 2 == 0, i % 2 != 0}) {
@@ -163,17 +163,21 @@ int main(int argc, char** argv) {
             }
             old.endMs.push_back(then.endMs);
         }
+        // Save once the picture has come: the write and what follows it.
+        const bool oursWrote = wrote(folder / written, i);
+        fs::remove(folder / written);
+        settled = RunThroughDialog(display, program, folder, DialogTitle, limit, true);
         const Run bare = Bare(display, args[1]);
-        if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || bare.startMs < 0 ||
-            !wrote(folder / written, i)) {
+        if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || settled.saveMs < 0 || !settled.ok ||
+            !oursWrote || bare.startMs < 0 || !wrote(folder / written, i)) {
             std::fprintf(stderr, "run %d: a window did not appear or the file is wrong\n", i);
             removeFolders();
             return 1;
         }
         ourStart.push_back(ours.startMs);
-        ourSave.push_back(ours.saveMs);
+        ourSave.push_back(settled.saveMs);
         ourEnd.push_back(ours.endMs);
-        ourPeak.push_back(ours.peakMib);
+        ourPeak.push_back(std::max(ours.peakMib, settled.peakMib));
         bareStart.push_back(bare.startMs);
         barePeak.push_back(bare.peakMib);
         writer.push_back(WriterAlone(bitmap, folder / "writer-alone.png"));

@@ -7,8 +7,10 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace sorvak::bench {
@@ -122,14 +124,55 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+namespace {
+
+// The processor time the process has used so far, in clock ticks; -1 when
+// it cannot be read.
+long long CpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // Fields after the command name, which may hold spaces: utime and stime
+    // are the 12th and 13th of them.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    long long utime = -1, stime = -1;
+    for (int i = 1; i <= 13 && fields >> field; ++i) {
+        if (i == 12)
+            utime = std::stoll(field);
+        if (i == 13)
+            stime = std::stoll(field);
+    }
+    return utime < 0 || stime < 0 ? -1 : utime + stime;
+}
+
+// Waits until the process has used no processor time for 200 ms.
+void WaitUntilIdle(pid_t pid, Clock::time_point limit) {
+    long long last = CpuTicks(pid);
+    int quiet = 0;
+    while (quiet < 4 && Clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const long long now = CpuTicks(pid);
+        quiet = now == last ? quiet + 1 : 0;
+        last = now;
+    }
+}
+
+} // namespace
+
 DialogRun RunThroughDialog(Display& display, const std::string& program, const std::string& folder,
-                           const std::string& title, Clock::duration limit) {
+                           const std::string& title, Clock::duration limit, bool settled) {
     DialogRun run;
     const auto start = Clock::now();
     const pid_t pid = Start({program}, folder);
     const xcb_window_t dialog = display.WaitForMap(title, start + limit, pid);
     if (dialog != 0) {
         run.startMs = Ms(Clock::now() - start);
+        if (settled)
+            WaitUntilIdle(pid, Clock::now() + limit);
         const std::string keys =
             "xdotool windowfocus --sync " + std::to_string(dialog) + " key Return";
         if (std::system(keys.c_str()) == 0 && display.WaitForUnmap(dialog, Clock::now() + limit)) {

@@ -46,15 +46,17 @@ double Reap(pid_t pid, bool* ok = nullptr);
 double Median(std::vector<double> values);
 
 // One run of a program copy through its dialog: process start to the dialog
-// mapped, Return sent the moment it maps, the dialog's unmap to the process's
-// end. Times are negative when a step did not happen before `limit` passed
-// (the program is then killed); `ok` tells whether it exited with status 0.
+// mapped, Return sent the moment it maps (or, with `settled`, once the
+// program has taken the whole content: it has used no processor time for
+// 200 ms), the dialog's unmap to the process's end. Times are negative when a
+// step did not happen before `limit` passed (the program is then killed);
+// `ok` tells whether it exited with status 0.
 struct DialogRun {
     double startMs = -1, saveMs = -1, endMs = -1, peakMib = 0;
     bool ok = false;
 };
 DialogRun RunThroughDialog(Display& display, const std::string& program, const std::string& folder,
-                           const std::string& title, Clock::duration limit);
+                           const std::string& title, Clock::duration limit, bool settled = false);
 
 // `--before OLD_PROGRAM`: the same road run by an earlier build, interleaved
 // with ours in a folder of its own. Empty when not asked for.
