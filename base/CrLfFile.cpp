@@ -10,16 +10,18 @@ namespace {
 // Large enough that the system calls cost nothing beside the copying, small
 // enough to stay in the cache.
 constexpr std::size_t BufferSize = std::size_t(1) << 20;
+// Room for the text that may follow a buffer not yet full: n bytes of text
+// make at most 2n bytes of file.
+constexpr std::size_t Capacity = 2 * BufferSize + 2;
 
 } // namespace
 
-CrLfFile::CrLfFile(const std::string& fileName, FileCalls& calls) : file_(fileName, calls) {
-    buffer_.reserve(BufferSize + 2);
-}
+CrLfFile::CrLfFile(const std::string& fileName, FileCalls& calls)
+    : file_(fileName, calls), buffer_(new char[Capacity]) {}
 
 void CrLfFile::Flush() {
-    file_.Write(buffer_);
-    buffer_.clear();
+    file_.Write(std::string_view(buffer_.get(), used_));
+    used_ = 0;
 }
 
 void CrLfFile::Append(std::string_view text) {
@@ -30,51 +32,60 @@ void CrLfFile::Append(std::string_view text) {
             text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
         ended_ = true;
     }
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    if (in != end && afterCr_) {
+        afterCr_ = false;
+        if (*in == '\n')
+            ++in;
+    }
     // Runs without a break are copied whole; the breaks are found with
-    // memchr, which reads many bytes a step.
-    const bool anyCr = std::memchr(text.data(), '\r', text.size()) != nullptr;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (afterCr_) {
-            afterCr_ = false;
-            if (text[pos] == '\n') {
-                ++pos;
-                continue;
+    // memchr, which reads many bytes a step. Most text has no CR to look for.
+    const bool anyCr = std::memchr(in, '\r', static_cast<std::size_t>(end - in)) != nullptr;
+    while (in < end) {
+        if (used_ >= BufferSize)
+            Flush();
+        const char* const sliceEnd =
+            in + std::min(static_cast<std::size_t>(end - in), (Capacity - used_) / 2);
+        char* out = buffer_.get() + used_;
+        while (in < sliceEnd) {
+            const auto left = static_cast<std::size_t>(sliceEnd - in);
+            const void* lf = std::memchr(in, '\n', left);
+            const char* stop = lf ? static_cast<const char*>(lf) : sliceEnd;
+            if (anyCr) {
+                if (const void* cr = std::memchr(in, '\r', static_cast<std::size_t>(stop - in)))
+                    stop = static_cast<const char*>(cr);
+            }
+            if (stop != in) {
+                std::memcpy(out, in, static_cast<std::size_t>(stop - in));
+                out += stop - in;
+                in = stop;
+                lineOpen_ = true;
+            }
+            if (in == sliceEnd)
+                break;
+            const bool cr = *in++ == '\r';
+            *out++ = '\r';
+            *out++ = '\n';
+            lineOpen_ = false;
+            if (cr) {
+                if (in == end)
+                    afterCr_ = true;
+                else if (*in == '\n')
+                    ++in;
             }
         }
-        const char* start = text.data() + pos;
-        const std::size_t left = text.size() - pos;
-        const void* lf = std::memchr(start, '\n', left);
-        std::size_t run =
-            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) : left;
-        if (anyCr) {
-            if (const void* cr = std::memchr(start, '\r', run))
-                run = static_cast<std::size_t>(static_cast<const char*>(cr) - start);
-        }
-        while (run > 0) {
-            const std::size_t part = std::min(run, BufferSize - buffer_.size());
-            buffer_.append(start, part);
-            start += part;
-            run -= part;
-            pos += part;
-            lineOpen_ = true;
-            if (buffer_.size() >= BufferSize)
-                Flush();
-        }
-        if (pos == text.size())
-            break;
-        afterCr_ = text[pos] == '\r';
-        ++pos;
-        buffer_.append("\r\n");
-        lineOpen_ = false;
-        if (buffer_.size() >= BufferSize)
-            Flush();
+        used_ = static_cast<std::size_t>(out - buffer_.get());
     }
 }
 
 void CrLfFile::Close() {
-    if (lineOpen_)
-        buffer_.append("\r\n");
+    if (used_ + 2 > Capacity)
+        Flush();
+    if (lineOpen_) {
+        buffer_[used_++] = '\r';
+        buffer_[used_++] = '\n';
+    }
     lineOpen_ = false;
     Flush();
     file_.Close();

@@ -5,6 +5,8 @@
 // a last line without a break gets one.
 #include "base/OutputFile.h"
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,7 +31,9 @@ private:
     void Flush();
 
     OutputFile file_;
-    std::string buffer_;
+    // What goes to the file next: written out once it holds a megabyte.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
     bool afterCr_ = false;  // an LF next belongs to that CR
     bool lineOpen_ = false; // bytes since the last break
     bool ended_ = false;    // a NUL was seen

@@ -59,6 +59,8 @@ private:
     std::string temp_;   // file-system bytes
     FileDescriptor fd_;
     PendingRemoval pending_;
+    off_t written_ = 0;  // bytes written so far
+    off_t flushing_ = 0; // bytes whose write-back has been started
 };
 
 // Creates or replaces the file with the bytes: OutputFile, Write, Close.

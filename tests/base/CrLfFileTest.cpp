@@ -84,6 +84,9 @@ TEST(CrLfFile, LongTextsPassTheBufferWhole) {
     }
     TempDir dir;
     EXPECT_EQ(Written(dir / "out.txt", pieces), ThroughLineList(text));
+    // Only breaks: every byte of text doubles in the file.
+    const std::string breaks((std::size_t(3) << 20) + 1, '\n');
+    EXPECT_EQ(Written(dir / "out.txt", {breaks}), ThroughLineList(breaks));
 }
 
 TEST(CrLfFile, WithoutCloseTheTargetStays) {
