@@ -84,14 +84,22 @@ int AddThunarAction() {
 void InstallCommandLineTranslator() {
     // Help and the messages come before any application object exists, so
     // the catalogue is read here directly rather than through Qt's installed
-    // translators.
+    // translators. Under Japanese and C there is none: the texts stay as
+    // written.
     static QTranslator catalogue;
-    if (!platform::LoadOwnCatalogue(catalogue))
-        return;
-    cli::SetTranslator([](std::string_view source) {
-        const std::string key(source);
-        const QString text = catalogue.translate(ShownTextContext, key.c_str());
-        return text.isEmpty() ? std::string(source) : text.toStdString();
+    const bool translated = platform::LoadOwnCatalogue(catalogue);
+    cli::SetTranslator([translated](std::string_view source) {
+        std::string text(source);
+        if (translated) {
+            const QString found = catalogue.translate(ShownTextContext, text.c_str());
+            if (!found.isEmpty())
+                text = found.toStdString();
+        }
+        // The terminal reads the locale's character set (Shift_JIS under
+        // ja_JP.SJIS); where that cannot hold the text (Japanese under C),
+        // UTF-8 is the better guess. The arguments are put in as given.
+        const std::string local = codepage::FromUtf8(text);
+        return codepage::ToUtf8(local) == text ? local : text;
     });
 }
 

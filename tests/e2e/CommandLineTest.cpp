@@ -1,6 +1,7 @@
 // The command line as scripts use it: the real program on a private X
 // server, its exit status, its one line on standard error, and what it wrote
 // read back by ImageMagick.
+#include "base/CodePage.h"
 #include "tests/e2e/Session.h"
 #include "tests/support/Locales.h"
 
@@ -116,6 +117,24 @@ TEST(CommandLineRun, SpeaksTheSessionLanguage) {
     const Outcome noDisplay = RunProgram(session, {"-o", "x.png"}, english);
     EXPECT_EQ(noDisplay.status, 1);
     EXPECT_EQ(noDisplay.err, "sorvak: cannot open the X11 display (DISPLAY=)\n");
+
+    // A Shift_JIS terminal reads the texts in Shift_JIS; the folder name
+    // typed there comes back as it was given.
+    if (!sorvak::test::LocaleLoads("ja_JP.SJIS"))
+        GTEST_SKIP() << "the locale ja_JP.SJIS is not installed";
+    const std::map<std::string, std::string> shiftJis{
+        {"DISPLAY", ""}, {"LC_ALL", "ja_JP.SJIS"}, {"LANG", "ja_JP.SJIS"}, {"LANGUAGE", ""}};
+    using sorvak::codepage::FromUtf8;
+    using sorvak::codepage::ShiftJis;
+    const std::string folder = "/nonexistent/" + FromUtf8("\xE5\x86\x99\xE7\x9C\x9F", ShiftJis);
+    const Outcome notAFolder = RunProgram(session, {"--folder", folder}, shiftJis);
+    EXPECT_EQ(notAFolder.status, 2);
+    EXPECT_EQ(notAFolder.err,
+              FromUtf8("sorvak: \xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80\xE3\x83\xBC"
+                       "\xE3\x81\xA7\xE3\x81\xAF\xE3\x81\x82\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x9B"
+                       "\xE3\x82\x93: ",
+                       ShiftJis) +
+                  folder + "\n");
 }
 
 TEST(CommandLineRun, OutputWritesEachPictureFormat) {
