@@ -125,8 +125,11 @@ def check_keyfiles(prefix):
     argv = GLib.shell_parse_argv(exec_line.replace("%P", "/some folder"))[1]
     if argv[0] != f"{prefix}/bin/sorvak" or not os.access(argv[0], os.X_OK):
         fail(f"Nemo action does not start the installed program: {argv}")
-    if nemo.get_locale_string(group, "Name", "en") != "Paste Clipboard as File…":
-        fail("Nemo action has no English name")
+    # English for every language but Japanese.
+    for language, name in (("en", "Paste Clipboard as File…"), ("de", "Paste Clipboard as File…"),
+                           ("ja", LABEL)):
+        if nemo.get_locale_string(group, "Name", language) != name:
+            fail(f"Nemo action's name under {language} is not {name}")
 
     menu = f"{prefix}/share/kio/servicemenus/sorvak-paste.desktop"
     validated = run(["desktop-file-validate", menu], os.environ.copy())
