@@ -22,6 +22,15 @@ namespace {
 constexpr const char* PictureSection = "PictureDialog";
 constexpr const char* TextSection = "TextSaveDialog";
 
+// Waits for work on another thread; a progress window, when there is one,
+// stays painted meanwhile.
+void WaitShowing(std::future<void>& work, WriteProgress* progress) {
+    while (work.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (progress)
+            progress->Report(0);
+    }
+}
+
 } // namespace
 
 std::string DefaultPictureName(std::int32_t width, std::int32_t height, int codePage) {
@@ -152,10 +161,7 @@ void TDataModule1::PictureBranch() {
     if (services_.StartWriteProgress)
         progress = services_.StartWriteProgress(PictureFormatName(format));
     // A wait for the picture counts as the start of its write.
-    while (filled.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-        if (progress)
-            progress->Report(0);
-    }
+    WaitShowing(filled, progress.get());
     try {
         filled.get();
     } catch (const ClipboardContentUnreadable&) {
@@ -180,11 +186,20 @@ void TDataModule1::TextBranch() {
         return;
     }
     // One pass from the clipboard's text to the file, in pieces: a large
-    // text is never held twice.
+    // text is never held twice. The text may still be on its way: the
+    // progress window shows while it comes.
     const std::string fileName = TextSaveDialog1->FileName();
+    std::unique_ptr<WriteProgress> progress;
+    if (services_.StartWriteProgress)
+        progress = services_.StartWriteProgress("TXT");
     CrLfFile file(fileName);
-    services_.Clipboard->ReadText([&file](std::string_view piece) { file.Append(piece); });
-    file.Close();
+    std::future<void> written = std::async(std::launch::async, [&] {
+        services_.Clipboard->ReadText([&file](std::string_view piece) { file.Append(piece); });
+        file.Close();
+    });
+    WaitShowing(written, progress.get());
+    written.get();
+    progress.reset();
     ExtIniFile1->WriteStr(TextSection, "InitialDir", FolderOf(fileName));
 }
 
