@@ -140,33 +140,19 @@ int main(int argc, char** argv) {
     };
     const auto limit = std::chrono::seconds(120);
     for (int i = 0; i < runs; ++i) {
-        DialogRun ours, then, settled;
-        // Which build goes first alternates, so that neither always meets
-        // the other's after-effects (page cache, the owner's state).
-        for (const bool oursNow : {i % 2 == 0, i % 2 != 0}) {
-            if (oursNow) {
-                fs::remove(folder / written);
-                ours = RunThroughDialog(display, program, folder, DialogTitle, limit);
-            } else if (old.Asked()) {
-                fs::remove(fs::path(old.folder) / written);
-                then = RunThroughDialog(display, old.program, old.folder, DialogTitle, limit);
-            }
+        const std::optional<DialogRun> both =
+            RunBoth(display, program, folder.string(), old, DialogTitle, written, i,
+                    [&](const std::string& file) { return wrote(file, i); });
+        if (!both) {
+            removeFolders();
+            return 1;
         }
-        if (old.Asked()) {
-            if (then.endMs < 0 || !then.ok || !wrote(fs::path(old.folder) / written, i)) {
-                std::fprintf(stderr,
-                             "run %d: the earlier build showed no dialog or wrote a "
-                             "wrong file\n",
-                             i);
-                removeFolders();
-                return 1;
-            }
-            old.endMs.push_back(then.endMs);
-        }
+        const DialogRun& ours = *both;
         // Save once the picture has come: the write and what follows it.
         const bool oursWrote = wrote(folder / written, i);
         fs::remove(folder / written);
-        settled = RunThroughDialog(display, program, folder, DialogTitle, limit, true);
+        const DialogRun settled =
+            RunThroughDialog(display, program, folder, DialogTitle, limit, true);
         const Run bare = Bare(display, args[1]);
         if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || settled.saveMs < 0 || !settled.ok ||
             !oursWrote || bare.startMs < 0 || !wrote(folder / written, i)) {

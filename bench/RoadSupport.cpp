@@ -189,6 +189,34 @@ DialogRun RunThroughDialog(Display& display, const std::string& program, const s
     return run;
 }
 
+std::optional<DialogRun> RunBoth(Display& display, const std::string& program,
+                                 const std::string& folder, BeforeProgram& before,
+                                 const std::string& title, const std::string& name, int run,
+                                 const std::function<bool(const std::string& file)>& wrote) {
+    const auto limit = std::chrono::seconds(120);
+    const std::string ourFile = folder + "/" + name;
+    const std::string theirFile = before.folder + "/" + name;
+    DialogRun ours, theirs;
+    for (const bool oursNow : {run % 2 == 0, run % 2 != 0}) {
+        if (oursNow) {
+            std::remove(ourFile.c_str());
+            ours = RunThroughDialog(display, program, folder, title, limit);
+        } else if (before.Asked()) {
+            std::remove(theirFile.c_str());
+            theirs = RunThroughDialog(display, before.program, before.folder, title, limit);
+        }
+    }
+    if (before.Asked()) {
+        if (theirs.endMs < 0 || !theirs.ok || !wrote(theirFile)) {
+            std::fprintf(stderr,
+                         "run %d: the earlier build showed no dialog or wrote a wrong file\n", run);
+            return std::nullopt;
+        }
+        before.endMs.push_back(theirs.endMs);
+    }
+    return ours;
+}
+
 void PrintStartToEnd(int runs, const std::vector<double>& ours, const BeforeProgram& before) {
     if (!before.Asked()) {
         std::printf("start_to_end_ms %d %.1f - - -\n", runs, Median(ours));

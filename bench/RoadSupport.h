@@ -4,6 +4,8 @@
 #include "platform/x11/Xcb.h"
 
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -66,6 +68,15 @@ struct BeforeProgram {
     std::vector<double> endMs;
     bool Asked() const { return !program.empty(); }
 };
+// Run `run` of ours through the dialog (Return at once), and of the earlier
+// build when asked for, in alternating order so that neither always meets the
+// other's after-effects (page cache, the owner's state). `name` is the file
+// both write in their folders; `wrote` checks one. The earlier build's time
+// is recorded; when it failed, that is said and nothing is returned.
+std::optional<DialogRun> RunBoth(Display& display, const std::string& program,
+                                 const std::string& folder, BeforeProgram& before,
+                                 const std::string& title, const std::string& name, int run,
+                                 const std::function<bool(const std::string& file)>& wrote);
 // The line for start_to_end_ms: against the earlier build when there is one.
 void PrintStartToEnd(int runs, const std::vector<double>& ours, const BeforeProgram& before);
 

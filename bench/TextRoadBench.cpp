@@ -138,7 +138,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path written = folder / "ClipboardText.txt";
-    const fs::path oldWritten = fs::path(old.folder) / "ClipboardText.txt";
     // The file each run writes: the text with CR LF, compared whole on the
     // first run.
     auto wrote = [&](const fs::path& file, int run) {
@@ -147,30 +146,14 @@ int main(int argc, char** argv) {
     };
     std::vector<double> ourStart, ourSave, ourEnd, ourPeak, xclip, durable;
     for (int i = 0; i < runs; ++i) {
-        DialogRun ours, then, settled;
-        const auto limit = std::chrono::seconds(120);
-        // Which build goes first alternates, so that neither always meets
-        // the other's after-effects (page cache, the owner's state).
-        for (const bool oursNow : {i % 2 == 0, i % 2 != 0}) {
-            if (oursNow) {
-                fs::remove(written);
-                ours = RunThroughDialog(display, program, folder, DialogTitle, limit);
-            } else if (old.Asked()) {
-                fs::remove(oldWritten);
-                then = RunThroughDialog(display, old.program, old.folder, DialogTitle, limit);
-            }
+        const std::optional<DialogRun> both =
+            RunBoth(display, program, folder.string(), old, DialogTitle, "ClipboardText.txt", i,
+                    [&](const std::string& file) { return wrote(file, i); });
+        if (!both) {
+            removeFolders();
+            return 1;
         }
-        if (old.Asked()) {
-            if (then.endMs < 0 || !then.ok || !wrote(oldWritten, i)) {
-                std::fprintf(stderr,
-                             "run %d: the earlier build showed no dialog or wrote a "
-                             "wrong file\n",
-                             i);
-                removeFolders();
-                return 1;
-            }
-            old.endMs.push_back(then.endMs);
-        }
+        const DialogRun& ours = *both;
         const double out = Timed({"xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"},
                                  (folder / "xclip-out.txt").string());
         const double dd =
@@ -179,7 +162,8 @@ int main(int argc, char** argv) {
         // Save once the text has come: the write and what follows it.
         const bool oursWrote = wrote(written, i);
         fs::remove(written);
-        settled = RunThroughDialog(display, program, folder, DialogTitle, limit, true);
+        const DialogRun settled = RunThroughDialog(display, program, folder, DialogTitle,
+                                                   std::chrono::seconds(120), true);
         if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || settled.saveMs < 0 || !settled.ok ||
             !oursWrote || out < 0 || dd < 0 || !wrote(written, i)) {
             std::fprintf(stderr, "run %d: a window did not appear or the file is wrong\n", i);
