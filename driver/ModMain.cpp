@@ -27,7 +27,7 @@ constexpr const char* TextSection = "TextSaveDialog";
 void WaitShowing(std::future<void>& work, WriteProgress* progress) {
     while (work.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
         if (progress)
-            progress->Report(0);
+            progress->Report(-1);
     }
 }
 

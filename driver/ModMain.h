@@ -23,7 +23,8 @@ class TGraphic;
 class WriteProgress {
 public:
     virtual ~WriteProgress() = default;
-    // The part of the write done, 0 to 100.
+    // The part of the write done, 0 to 100; -1 while the write waits for the
+    // content to come from the clipboard.
     virtual void Report(int percent) = 0;
 };
 

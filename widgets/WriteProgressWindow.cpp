@@ -57,7 +57,14 @@ void WriteProgressWindow::Report(int percent) {
         }
         painted_ = {};
     }
-    bar_->setValue(std::clamp(percent, 0, 100));
+    // Before the write, while the content is still coming, nothing can say
+    // how far along it is: the bar only shows that work goes on.
+    if (percent < 0) {
+        bar_->setRange(0, 0);
+    } else {
+        bar_->setRange(0, 100);
+        bar_->setValue(std::min(percent, 100));
+    }
     if (now - painted_ >= PaintInterval) {
         painted_ = now;
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -25,8 +25,9 @@ public:
     WriteProgressWindow(const WriteProgressWindow&) = delete;
     WriteProgressWindow& operator=(const WriteProgressWindow&) = delete;
 
-    // The part done, 0 to 100. Shows the window once Delay has passed since
-    // the write began, and lets it paint; user input waits for the write.
+    // The part done, 0 to 100, or -1 while the write waits for its content.
+    // Shows the window once Delay has passed since the write began, and lets
+    // it paint; user input waits for the write.
     void Report(int percent);
     // The window, once it is shown.
     QWidget* Window() const { return window_; }

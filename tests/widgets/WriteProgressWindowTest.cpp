@@ -47,6 +47,23 @@ TEST(WriteProgressWindow, AppearsOnlyAfterHalfASecondAndGoesWithTheWrite) {
     }
     EXPECT_TRUE(shown.isNull());
 
+    // Waiting for the content: a busy bar, then the write's own scale.
+    now = {};
+    {
+        WriteProgressWindow progress("TXT", [&now] { return now; });
+        progress.Report(-1);
+        now += 600ms;
+        progress.Report(-1);
+        shown = progress.Window();
+        ASSERT_NE(shown, nullptr);
+        auto* bar = shown->findChild<QProgressBar*>();
+        EXPECT_EQ(bar->maximum(), 0);
+        progress.Report(30);
+        EXPECT_EQ(bar->maximum(), 100);
+        EXPECT_EQ(bar->value(), 30);
+    }
+    EXPECT_TRUE(shown.isNull());
+
     // A write that ends sooner never shows anything.
     now = {};
     {
