@@ -117,41 +117,41 @@ ClipboardSnapshot TakeSnapshot(SelectionReader& reader,
     auto offers = [&](const char* target) {
         return std::find(offered.begin(), offered.end(), target) != offered.end();
     };
-    bool told = !early;
+    // The first that can tell is told; nothing is told twice.
+    bool told = false;
     auto tell = [&](const ContentOutline& outline) {
-        told = true;
-        early(outline);
+        if (!told) {
+            told = true;
+            early(outline);
+        }
     };
 
     const std::vector<std::string> pictures = PictureTargets(offered);
-    for (const std::string& target : pictures) {
-        SelectionReader::Watch watch;
-        // Only the first target can tell: a later one is read because an
-        // earlier one did not decode, which only the whole of it showed.
-        if (!told && target == pictures.front()) {
-            watch = [&](std::string_view soFar) {
-                if (const std::optional<PictureSize> size = PictureHeaderSize(soFar)) {
-                    // One that memory cannot hold is told by its failure
-                    // before any dialog opens, as it always was.
-                    if (MemoryHolds(QSize(size->Width, size->Height)))
-                        tell({ContentOutline::Kind::Picture, size->Width, size->Height});
-                    return false;
-                }
-                return soFar.size() < HeaderWindow;
-            };
+    // Only the first picture target can tell: a later one is read because
+    // an earlier one did not decode, which only the whole of it showed.
+    const SelectionReader::Watch pictureWatch = [&](std::string_view soFar) {
+        if (const std::optional<PictureSize> size = PictureHeaderSize(soFar)) {
+            // One that memory cannot hold is told by its failure before any
+            // dialog opens, as it always was.
+            if (MemoryHolds(QSize(size->Width, size->Height)))
+                tell({ContentOutline::Kind::Picture, size->Width, size->Height});
+            return false;
         }
-        if (const std::optional<std::string> bytes = reader.Fetch(target, watch)) {
+        return soFar.size() < HeaderWindow;
+    };
+    for (const std::string& target : pictures) {
+        const bool first = &target == &pictures.front();
+        if (const std::optional<std::string> bytes =
+                reader.Fetch(target, early && first ? pictureWatch : SelectionReader::Watch())) {
             snapshot.Kind = Decode(*bytes, snapshot.Image, reader);
             if (snapshot.Kind != ClipboardSnapshot::Picture::None)
                 break;
         }
-        told = true;
     }
     // With no picture and no file-list target, text is text unless it
     // starts as a file list.
-    if (!pictures.empty() || offers("x-special/gnome-copied-files") ||
-        offers("x-special/mate-copied-files") || offers("text/uri-list"))
-        told = true;
+    const bool textTells = early && pictures.empty() && !offers("x-special/gnome-copied-files") &&
+                           !offers("x-special/mate-copied-files") && !offers("text/uri-list");
     const SelectionReader::Watch textWatch = [&](std::string_view soFar) {
         const std::string_view start = soFar.substr(0, NautilusPrefix.size());
         if (start == NautilusPrefix.substr(0, start.size()))
@@ -177,8 +177,7 @@ ClipboardSnapshot TakeSnapshot(SelectionReader& reader,
         if (!offers(target))
             continue;
         if (std::optional<std::string> bytes =
-                reader.Fetch(target, told ? SelectionReader::Watch() : textWatch)) {
-            told = true;
+                reader.Fetch(target, textTells ? textWatch : SelectionReader::Watch())) {
             snapshot.Utf8Text =
                 std::string_view(target) == "STRING"
                     ? QString::fromLatin1(bytes->data(), bytes->size()).toStdString()

@@ -33,6 +33,10 @@ std::string WithLfBreaks(const std::string& text) {
     return out;
 }
 
+[[noreturn]] void OutOfResources() {
+    throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
+}
+
 // The text that the first bytes announced; an owner that then did not hand
 // it over whole is an owner that did not answer.
 const std::string& TextOf(const ClipboardSnapshot& content) {
@@ -118,15 +122,16 @@ std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
     const Snapshot& content = Content();
     try {
         if (content.Kind == Snapshot::Picture::TooLarge)
-            throw std::bad_alloc();
+            OutOfResources();
         if (content.Kind == Snapshot::Picture::None) {
-            if (Outline())
+            const std::optional<ContentOutline> outline = Outline();
+            if (outline && outline->What == ContentOutline::Kind::Picture)
                 throw ClipboardContentUnreadable("the picture does not decode");
             return std::nullopt;
         }
         return DeviceBitmapFromImage(content.Image);
     } catch (const std::bad_alloc&) {
-        throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
+        OutOfResources();
     }
 }
 
@@ -137,7 +142,7 @@ std::optional<std::pair<std::int32_t, std::int32_t>> QtClipboard::GetBitmapSize(
     }
     const Snapshot& content = Content();
     if (content.Kind == Snapshot::Picture::TooLarge)
-        throw Exception(SORVAK_TEXT("sorvak", "システム リソースが足りません"));
+        OutOfResources();
     if (content.Kind == Snapshot::Picture::None)
         return std::nullopt;
     return std::pair(content.Image.width(), content.Image.height());

@@ -4,6 +4,7 @@
 #include "base/CodePage.h"
 #include "base/FileHead.h"
 #include "base/OutputFile.h"
+#include "tests/support/Locales.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ namespace sorvak {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Entries;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
@@ -28,27 +30,6 @@ const std::string Utf8Name = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95\x
                              "\xAB\xE3\x83\x80/\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88.txt";
 const std::string ShiftJisName = "\x93\xFA\x96\x7B\x8C\xEA\x83\x74\x83\x48\x83\x8B\x83\x5F/"
                                  "\x83\x65\x83\x58\x83\x67.txt";
-
-class Locale {
-public:
-    explicit Locale(const char* name) : old_(std::setlocale(LC_ALL, nullptr)) {
-        usable_ = std::setlocale(LC_ALL, name) != nullptr;
-    }
-    ~Locale() { std::setlocale(LC_ALL, old_.c_str()); }
-    bool Usable() const { return usable_; }
-
-private:
-    std::string old_;
-    bool usable_ = false;
-};
-
-std::vector<std::string> Entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(FileNames, ConvertedBetweenTheCodePageAndUtf8) {
     EXPECT_EQ(SystemFileName(ShiftJisName, codepage::ShiftJis), Utf8Name);
@@ -63,7 +44,7 @@ TEST(FileNames, ConvertedBetweenTheCodePageAndUtf8) {
 TEST(FileNames, WriterAndReaderMeanTheFileTheDialogLists) {
     for (const char* locale : {"ja_JP.SJIS", "ja_JP.UTF-8"}) {
         SCOPED_TRACE(locale);
-        Locale set(locale);
+        test::ScopedLocale set(locale);
         if (!set.Usable())
             GTEST_SKIP() << "locale " << locale << " cannot be loaded: run scripts/deps.sh test";
         TempDir dir;

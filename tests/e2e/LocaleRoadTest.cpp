@@ -3,6 +3,7 @@
 // open again, error texts read right; long paths; saves ended by a signal.
 #include "base/CodePage.h"
 #include "tests/e2e/Session.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ using namespace sorvak::e2e;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 namespace codepage = sorvak::codepage;
+using sorvak::test::Entries;
 
 namespace {
 
@@ -40,14 +42,6 @@ std::map<std::string, std::string> LocaleEnvironment(const std::string& locale) 
 std::string InLocale(const std::string& utf8, const std::string& locale) {
     return locale.find("SJIS") != std::string::npos ? codepage::FromUtf8(utf8, codepage::ShiftJis)
                                                     : utf8;
-}
-
-std::vector<std::string> Entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string Picture(Session& session, const std::string& size, const std::string& fill) {

@@ -8,6 +8,7 @@
 #include "imaging/Jpeg.h"
 #include "platform/filedialog/FileDialogRequest.h"
 #include "platform/qt/MessageBoxes.h"
+#include "tests/support/Locales.h"
 #include "tests/support/MemoryClipboard.h"
 #include "tests/support/OffscreenQt.h"
 
@@ -58,23 +59,10 @@ template <typename Make> Shown ErrorBoxOf(Make make) {
     return {};
 }
 
-class Locale {
-public:
-    explicit Locale(const char* name) : old_(std::setlocale(LC_ALL, nullptr)) {
-        usable_ = std::setlocale(LC_ALL, name) != nullptr;
-    }
-    ~Locale() { std::setlocale(LC_ALL, old_.c_str()); }
-    bool Usable() const { return usable_; }
-
-private:
-    std::string old_;
-    bool usable_ = false;
-};
-
 TEST(MessageBoxText, EveryKindReadsRightInUtf8AndShiftJis) {
     for (const char* locale : {"ja_JP.UTF-8", "ja_JP.SJIS"}) {
         SCOPED_TRACE(locale);
-        Locale set(locale);
+        test::ScopedLocale set(locale);
         if (!set.Usable()) {
             ADD_FAILURE() << "locale " << locale << " missing: run scripts/deps.sh";
             continue;

@@ -12,4 +12,12 @@ bool LocaleLoads(const char* name) {
     return loads;
 }
 
+ScopedLocale::ScopedLocale(const char* name) : old_(std::setlocale(LC_ALL, nullptr)) {
+    usable_ = std::setlocale(LC_ALL, name) != nullptr;
+}
+
+ScopedLocale::~ScopedLocale() {
+    std::setlocale(LC_ALL, old_.c_str());
+}
+
 } // namespace sorvak::test
