@@ -100,29 +100,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", args[2].c_str(), e.what());
         return 1;
     }
-    const fs::path folder =
-        MakeRoadFolder("sorvak-picture-road", args[0], "[PictureDialog]\r\nSavePicMode=3\r\n");
+    RoadFolders folders("sorvak-picture-road", args[0], before,
+                        "[PictureDialog]\r\nSavePicMode=3\r\n");
+    const fs::path folder = folders.Ours;
     const fs::path program = folder / "sorvak";
-    const std::string section = "[PictureDialog]\r\nSavePicMode=3\r\n";
-    BeforeProgram old;
-    if (!before.empty()) {
-        old.folder = MakeRoadFolder("sorvak-picture-road-before", before, section);
-        old.program = old.folder + "/sorvak";
-    }
-    auto removeFolders = [&] {
-        fs::remove_all(folder);
-        if (old.Asked())
-            fs::remove_all(old.folder);
-    };
+    BeforeProgram& old = folders.Before;
     if (!OfferOnClipboard("image/png", args[2])) {
-        removeFolders();
         return 1;
     }
 
     Display display;
     if (!display.Opened()) {
         std::fprintf(stderr, "cannot open the display\n");
-        removeFolders();
         return 1;
     }
     std::vector<double> ourStart, bareStart, ourSave, ourEnd, writer, ourPeak, barePeak;
@@ -144,7 +133,6 @@ int main(int argc, char** argv) {
             RunBoth(display, program, folder.string(), old, DialogTitle, written, i,
                     [&](const std::string& file) { return wrote(file, i); });
         if (!both) {
-            removeFolders();
             return 1;
         }
         const DialogRun& ours = *both;
@@ -157,7 +145,6 @@ int main(int argc, char** argv) {
         if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || settled.saveMs < 0 || !settled.ok ||
             !oursWrote || bare.startMs < 0 || !wrote(folder / written, i)) {
             std::fprintf(stderr, "run %d: a window did not appear or the file is wrong\n", i);
-            removeFolders();
             return 1;
         }
         ourStart.push_back(ours.startMs);
@@ -168,7 +155,6 @@ int main(int argc, char** argv) {
         barePeak.push_back(bare.peakMib);
         writer.push_back(WriterAlone(bitmap, folder / "writer-alone.png"));
     }
-    removeFolders();
 
     const double raw = 4.0 * bitmap.Width() * bitmap.Height() / (1024 * 1024);
     std::printf("what runs median floor floor_median ratio\n");

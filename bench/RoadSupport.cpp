@@ -189,6 +189,22 @@ DialogRun RunThroughDialog(Display& display, const std::string& program, const s
     return run;
 }
 
+RoadFolders::RoadFolders(const std::string& prefix, const std::string& program,
+                         const std::string& before, const std::string& section)
+    : Ours(MakeRoadFolder(prefix, program, section)) {
+    if (!before.empty()) {
+        Before.folder = MakeRoadFolder(prefix + "-before", before, section);
+        Before.program = Before.folder + "/sorvak";
+    }
+}
+
+RoadFolders::~RoadFolders() {
+    std::error_code ignored;
+    std::filesystem::remove_all(Ours, ignored);
+    if (Before.Asked())
+        std::filesystem::remove_all(Before.folder, ignored);
+}
+
 std::optional<DialogRun> RunBoth(Display& display, const std::string& program,
                                  const std::string& folder, BeforeProgram& before,
                                  const std::string& title, const std::string& name, int run,

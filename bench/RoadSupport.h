@@ -68,6 +68,21 @@ struct BeforeProgram {
     std::vector<double> endMs;
     bool Asked() const { return !program.empty(); }
 };
+// The folders of one road benchmark, each made by MakeRoadFolder from
+// `prefix`: ours, and the earlier build's when `before` names one. Both are
+// removed when the object ends.
+class RoadFolders {
+public:
+    RoadFolders(const std::string& prefix, const std::string& program, const std::string& before,
+                const std::string& section);
+    ~RoadFolders();
+    RoadFolders(const RoadFolders&) = delete;
+    RoadFolders& operator=(const RoadFolders&) = delete;
+
+    std::string Ours;
+    BeforeProgram Before;
+};
+
 // Run `run` of ours through the dialog (Return at once), and of the earlier
 // build when asked for, in alternating order so that neither always meets the
 // other's after-effects (page cache, the owner's state). `name` is the file

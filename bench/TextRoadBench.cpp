@@ -106,18 +106,10 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 2;
     }
-    const fs::path folder = MakeRoadFolder("sorvak-text-road", args[0], "[TextSaveDialog]\r\n");
+    RoadFolders folders("sorvak-text-road", args[0], before, "[TextSaveDialog]\r\n");
+    const fs::path folder = folders.Ours;
     const fs::path program = folder / "sorvak";
-    BeforeProgram old;
-    if (!before.empty()) {
-        old.folder = MakeRoadFolder("sorvak-text-road-before", before, "[TextSaveDialog]\r\n");
-        old.program = old.folder + "/sorvak";
-    }
-    auto removeFolders = [&] {
-        fs::remove_all(folder);
-        if (old.Asked())
-            fs::remove_all(old.folder);
-    };
+    BeforeProgram& old = folders.Before;
     const fs::path source = folder / "clipboard.txt";
     const fs::path expected = folder / "expected.txt";
     {
@@ -127,14 +119,12 @@ int main(int argc, char** argv) {
     }
     const double textMib = static_cast<double>(fs::file_size(source)) / (1 << 20);
     if (!OfferOnClipboard("UTF8_STRING", source.string())) {
-        removeFolders();
         return 1;
     }
 
     Display display;
     if (!display.Opened()) {
         std::fprintf(stderr, "cannot open the display\n");
-        removeFolders();
         return 1;
     }
     const fs::path written = folder / "ClipboardText.txt";
@@ -150,7 +140,6 @@ int main(int argc, char** argv) {
             RunBoth(display, program, folder.string(), old, DialogTitle, "ClipboardText.txt", i,
                     [&](const std::string& file) { return wrote(file, i); });
         if (!both) {
-            removeFolders();
             return 1;
         }
         const DialogRun& ours = *both;
@@ -167,7 +156,6 @@ int main(int argc, char** argv) {
         if (ours.startMs < 0 || ours.saveMs < 0 || !ours.ok || settled.saveMs < 0 || !settled.ok ||
             !oursWrote || out < 0 || dd < 0 || !wrote(written, i)) {
             std::fprintf(stderr, "run %d: a window did not appear or the file is wrong\n", i);
-            removeFolders();
             return 1;
         }
         ourStart.push_back(ours.startMs);
@@ -179,7 +167,6 @@ int main(int argc, char** argv) {
         fs::remove(folder / "xclip-out.txt");
         fs::remove(folder / "dd-out.txt");
     }
-    removeFolders();
 
     std::printf("what runs median floor floor_median ratio\n");
     std::printf("start_to_dialog_ms %d %.1f xclip-o-into-file %.1f %.2f\n", runs, Median(ourStart),
