@@ -218,7 +218,7 @@ std::optional<std::string> SwaySession::Paste(const std::string& mimeType) const
 }
 
 void SwaySession::FocusWaylandWindow() {
-    window_ = Launch({"python3", (root_ / "focus-window.py").string()},
+    window_ = Launch({"/usr/bin/python3", (root_ / "focus-window.py").string()},
                      {{"GDK_BACKEND", "wayland"}, {"NO_AT_BRIDGE", "1"}});
     if (!WaitForFocusedWindow("sorvak-focus"))
         throw std::runtime_error("the GTK window did not get the focus");
@@ -236,7 +236,7 @@ bool SwaySession::WaitForFocusedWindow(const std::string& title,
 }
 
 std::string SwaySession::FocusedTitle() const {
-    return Run({"sh", "-c", "swaymsg -t get_tree -r | python3 \"$0\"",
+    return Run({"sh", "-c", "swaymsg -t get_tree -r | /usr/bin/python3 \"$0\"",
                 (root_ / "focused.py").string()})
         .Output;
 }

@@ -41,7 +41,8 @@ public:
     // it cannot.
     std::optional<std::string> Paste(const std::string& mimeType) const;
 
-    // A GTK window on Wayland, focused: what a hotkey press meets.
+    // A GTK window on Wayland (Debian's python3 with its GTK bindings),
+    // focused: what a hotkey press meets.
     void FocusWaylandWindow();
     // Waits until a window whose title is `title` has the focus.
     bool WaitForFocusedWindow(const std::string& title,
