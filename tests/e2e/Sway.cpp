@@ -241,12 +241,18 @@ std::string SwaySession::FocusedTitle() const {
         .Output;
 }
 
-void SwaySession::Type(const std::string& text) const {
-    Run({"wtype", text});
-}
-
-void SwaySession::Key(const std::string& key) const {
-    Run({"wtype", "-k", key});
+void SwaySession::Type(const std::string& text, const std::vector<std::string>& keys) const {
+    // Every wtype is a new keyboard with its own keymap: Qt drops keys that
+    // come before it has taken the keymap in, so wtype waits a moment first,
+    // and one wtype sends everything.
+    std::vector<std::string> argv{"wtype", "-s", "300"};
+    if (!text.empty())
+        argv.push_back(text);
+    for (const std::string& key : keys) {
+        argv.push_back("-k");
+        argv.push_back(key);
+    }
+    Run(argv);
 }
 
 } // namespace sorvak::e2e

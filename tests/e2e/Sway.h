@@ -47,8 +47,10 @@ public:
     // Waits until a window whose title is `title` has the focus.
     bool WaitForFocusedWindow(const std::string& title,
                               std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
-    void Type(const std::string& text) const;
-    void Key(const std::string& key) const;
+    // Types the text, then presses the keys (X keysym names: Return, Tab),
+    // all from one virtual keyboard.
+    void Type(const std::string& text, const std::vector<std::string>& keys = {}) const;
+    void Press(const std::vector<std::string>& keys) const { Type("", keys); }
 
     const std::filesystem::path& Root() const { return root_; }
     // The XWayland display, empty without it.

@@ -114,8 +114,7 @@ TEST_F(WaylandOnlyRoad, TextDialogSavesWhatIsTyped) {
     const std::unique_ptr<Process> program = run_.StartProgram();
     ASSERT_TRUE(run_.Sway().WaitForFocusedWindow(TextDialogTitle));
     const fs::path target = run_.Work() / "typed.txt";
-    run_.Sway().Type(target.string());
-    run_.Sway().Key("Return");
+    run_.Sway().Type(target.string(), {"Return"});
     ASSERT_EQ(program->Wait(20s), 0);
     EXPECT_EQ(ReadFileBytes(target), "first\r\nsecond\r\n");
 }
@@ -124,7 +123,7 @@ TEST_F(WaylandOnlyRoad, EscapeOnThePictureDialogEndsAtOnceWithNothingWritten) {
     run_.Sway().Copy(Picture(run_.Sway().Root() / "copied.png"), "image/png");
     const std::unique_ptr<Process> program = run_.StartProgram();
     ASSERT_TRUE(run_.Sway().WaitForFocusedWindow(PictureDialogTitle));
-    run_.Sway().Key("Escape");
+    run_.Sway().Press({"Escape"});
     EXPECT_TRUE(program->Wait(5s).has_value()) << "the program did not end";
     EXPECT_TRUE(fs::is_empty(run_.Work()));
 }
@@ -134,8 +133,7 @@ TEST_F(WaylandOnlyRoad, FileListCopyOutlivesTheProgram) {
     const std::unique_ptr<Process> program = run_.StartProgram();
     ASSERT_TRUE(run_.Sway().WaitForFocusedWindow("ファイルのコピー"));
     // From the text box: Tab to Copy, then twice more to Close.
-    for (const char* key : {"Tab", "space", "Tab", "Tab", "space"})
-        run_.Sway().Key(key);
+    run_.Sway().Press({"Tab", "space", "Tab", "Tab", "space"});
     ASSERT_EQ(program->Wait(20s), 0);
     EXPECT_EQ(run_.Sway().Paste("text/plain;charset=utf-8"), "/home/u/a b.txt\n/tmp/写.png\n");
 }
