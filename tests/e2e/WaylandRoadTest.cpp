@@ -44,6 +44,23 @@ public:
         return StartProgram({"-o", target.string()})->Wait(30s).value_or(-1);
     }
 
+    // Exit status and what the program printed on standard error.
+    RunResult RunWithErrors(const std::vector<std::string>& arguments,
+                            const std::map<std::string, std::string>& extra) const {
+        std::vector<std::string> argv{"sh", "-c", "exec \"$@\" 2>&1", "sh", program_.string()};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        Process::Options options = sway_->ClientOptions();
+        options.WorkingDirectory = work_.string();
+        options.CaptureStdout = true;
+        for (const auto& [key, value] : extra)
+            options.Environment[key] = value;
+        Process process(argv, options);
+        RunResult result;
+        result.Output = process.ReadToEnd(30s);
+        result.ExitCode = process.Wait(5s).value_or(-1);
+        return result;
+    }
+
     SwaySession& Sway() const { return *sway_; }
     const fs::path& Work() const { return work_; }
 
@@ -136,4 +153,12 @@ TEST_F(WaylandOnlyRoad, FileListCopyOutlivesTheProgram) {
     run_.Sway().Press({"Tab", "space", "Tab", "Tab", "space"});
     ASSERT_EQ(program->Wait(20s), 0);
     EXPECT_EQ(run_.Sway().Paste("text/plain;charset=utf-8"), "/home/u/a b.txt\n/tmp/写.png\n");
+}
+
+TEST_F(WaylandOnlyRoad, ForcingX11WithoutXWaylandSaysThereIsNoDisplay) {
+    run_.Sway().Copy("text");
+    const RunResult run = run_.RunWithErrors({"-o", "x.txt"}, {{"SORVAK_CLIPBOARD", "x11"}});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Output, "sorvak: X11 ディスプレイを開けません (DISPLAY=)\n");
+    EXPECT_TRUE(fs::is_empty(run_.Work()));
 }
