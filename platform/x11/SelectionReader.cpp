@@ -170,10 +170,11 @@ bool SelectionReader::TakeProperty(std::string& bytes) {
 }
 
 std::vector<std::string> SelectionReader::Targets() {
-    const std::uint32_t property = Convert(targets_, limits_.FirstAnswer);
+    // An owner that will not say what it offers cannot be read: that is no
+    // empty clipboard.
+    if (Convert(targets_, limits_.FirstAnswer) == XCB_NONE)
+        throw SelectionTimeout("the clipboard owner refused to list its targets");
     std::vector<std::string> names;
-    if (property == XCB_NONE)
-        return names;
     std::string list;
     TakeProperty(list);
     const std::size_t count = std::min<std::size_t>(list.size() / 4, 4096);

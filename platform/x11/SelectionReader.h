@@ -41,7 +41,8 @@ public:
 
     bool HasOwner() override;
     // UTF8_STRING is given as text/plain;charset=utf-8 and STRING as
-    // text/plain;charset=iso-8859-1; every other target by its own name.
+    // text/plain;charset=iso-8859-1; every other target by its own name. A
+    // refused TARGETS request throws SelectionTimeout.
     std::vector<std::string> Targets() override;
     // Nothing as well when the owner sends more than Limits::MaxBytes.
     std::optional<std::string> Fetch(const std::string& mimeType, const Watch& watch = {}) override;
