@@ -84,12 +84,6 @@ DataControlReader::DataControlReader(Limits limits, Selection which)
     device_ = connection_.GetDevice(Events, this);
 }
 
-DataControlReader::~DataControlReader() {
-    // Offers before the device that announced them.
-    current_.reset();
-    announced_.clear();
-}
-
 void DataControlReader::Stop() {
     stopped_.store(true, std::memory_order_relaxed);
     const std::uint64_t one = 1;

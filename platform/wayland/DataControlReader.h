@@ -36,7 +36,6 @@ public:
     // Throws SelectionTimeout when the compositor offers no data-control.
     explicit DataControlReader(Limits limits, Selection which = Selection::Clipboard);
     DataControlReader() : DataControlReader(Limits{}) {}
-    ~DataControlReader() override;
 
     bool HasOwner() override;
     std::vector<std::string> Targets() override;
@@ -74,7 +73,8 @@ private:
     // Written by Stop() to wake a wait.
     FileDescriptor wake_;
     std::atomic<bool> stopped_{false};
-    // Before every proxy, so that it is disconnected last.
+    // Before every proxy, so that it is disconnected last; the offers go
+    // before the device that announced them.
     DataControlConnection connection_;
     WaylandProxy device_;
     // Offers announced and not yet named as a selection.

@@ -187,8 +187,7 @@ SwaySession::Launch(const std::vector<std::string>& argv,
 
 void SwaySession::Copy(const std::string& bytes, const std::string& mimeType) {
     owner_.reset();
-    static int copies = 0;
-    const fs::path file = root_ / ("copied" + std::to_string(copies++));
+    const fs::path file = root_ / ("copied" + std::to_string(copies_++));
     test::WriteFileBytes(file, bytes);
     std::vector<std::string> argv{
         "sh", "-c", "exec wl-copy --foreground \"$@\" <\"$0\" >/dev/null 2>&1", file.string()};

@@ -68,6 +68,7 @@ private:
     std::filesystem::path clientRuntime_;
     std::string swaySocket_;
     std::string xDisplay_;
+    int copies_ = 0;
     std::unique_ptr<Process> sway_;
     std::unique_ptr<Process> window_;
     std::unique_ptr<Process> owner_;
