@@ -30,6 +30,8 @@ if [[ $what == test ]]; then
         # a headless wlroots compositor, keystrokes and screenshots there, and
         # a focused Wayland window (GTK from Python)
         sway wtype grim gir1.2-gtk-3.0
+        # GNOME's compositor, headless (no data-control: XWayland's clipboard)
+        mutter dbus
         # the install test validates the desktop entry
         desktop-file-utils
         # the Debian package test: cpack's dependency computation, lintian,
