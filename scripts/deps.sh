@@ -32,6 +32,9 @@ if [[ $what == test ]]; then
         sway wtype grim gir1.2-gtk-3.0
         # GNOME's compositor, headless (no data-control: XWayland's clipboard)
         mutter dbus
+        # KDE's compositor (run from a copy: the installed one carries a file
+        # capability that containers may refuse)
+        kwin-wayland
         # the install test validates the desktop entry
         desktop-file-utils
         # the Debian package test: cpack's dependency computation, lintian,
