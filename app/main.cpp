@@ -33,6 +33,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a descriptor.
+    const sorvak::app::StandardStreams streams = sorvak::app::OpenClosedStandardStreams();
     std::setlocale(LC_ALL, "");
     sorvak::app::InstallCommandLineTranslator();
     // Options first: help, version and a wrong option need no display.
@@ -44,7 +46,8 @@ int main(int argc, char** argv) {
     // Qt aborts without a display; say what is missing instead.
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0' || !sorvak::platform::CanOpenDisplay()) {
-        sorvak::app::PrintError(sorvak::cli::TextId::NoDisplay, display != nullptr ? display : "");
+        sorvak::app::ErrorLine(line.Quiet)
+            .Print(sorvak::cli::TextId::NoDisplay, {display != nullptr ? display : ""});
         return sorvak::cli::ExitFailed;
     }
     // A program without a focused window cannot read the Wayland clipboard;
@@ -64,7 +67,7 @@ int main(int argc, char** argv) {
     sorvak::platform::QtClipboard clipboardBackend;
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
-        return sorvak::app::SaveOutput(clipboard, line);
+        return sorvak::app::SaveOutput(clipboard, line, streams);
     sorvak::platform::SystemFileDialogService dialogs(sorvak::platform::ShowException,
                                                       sorvak::widgets::MakeDialogPanes);
 

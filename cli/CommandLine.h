@@ -25,6 +25,10 @@ struct CommandLine {
     std::optional<std::string> Output;
     // --format, in lower case: one of PictureFormatNames().
     std::optional<std::string> Format;
+    // -n / --no-clobber: an existing file is not replaced.
+    bool NoClobber = false;
+    // --quiet: no error line, the exit status alone.
+    bool Quiet = false;
     // For UsageError: the message, ready for standard error.
     std::string Error;
 };

@@ -1,9 +1,9 @@
 // Our action joins the user's uca.xml without changing a byte of the rest.
-#include "cli/ThunarAction.h"
+#include "resources/filemanagers/ThunarAction.h"
 
 #include <gtest/gtest.h>
 
-using namespace sorvak::cli;
+using namespace sorvak::filemanagers;
 
 namespace {
 
