@@ -1,7 +1,15 @@
-// Our action joins the user's uca.xml without changing a byte of the rest.
+// Our action joins the user's uca.xml without changing a byte of the rest;
+// a user without one starts from the system's.
 #include "resources/filemanagers/ThunarAction.h"
 
+#include "base/Exception.h"
+#include "resources/filemanagers/ThunarActionFile.h"
+#include "tests/support/TestFiles.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 using namespace sorvak::filemanagers;
 
@@ -57,4 +65,59 @@ TEST(ThunarAction, FileOfAnotherShapeIsLeftAlone) {
         SCOPED_TRACE(text);
         EXPECT_EQ(AddThunarAction(text, Program).Outcome, ThunarEdit::NotUnderstood);
     }
+}
+
+namespace {
+
+// Sets an environment variable while it lives.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+} // namespace
+
+TEST(ThunarActionFile, UserWithoutAFileStartsFromTheSystemsAndAnUnreadableFileStays) {
+    namespace fs = std::filesystem;
+    sorvak::test::TempDir temp;
+    const fs::path user = temp.Path() / "config";
+    const fs::path empty = temp.Path() / "empty-xdg";
+    const fs::path system = temp.Path() / "xdg";
+    fs::create_directories(system / "Thunar");
+    fs::create_directories(empty);
+    sorvak::test::WriteFileBytes(system / "Thunar/uca.xml", Theirs);
+    const ScopedVariable config("XDG_CONFIG_HOME", user.string());
+    // The first folder of the list that holds the file is the system's.
+    const ScopedVariable dirs("XDG_CONFIG_DIRS",
+                              "relative:" + empty.string() + ":" + system.string());
+
+    const ThunarActionInstall done = AddThunarActionForUser(Program);
+    EXPECT_EQ(done.Outcome, ThunarEdit::Added);
+    EXPECT_EQ(done.File, (user / "Thunar/uca.xml").string());
+    const std::string written = sorvak::test::ReadFileBytes(user / "Thunar/uca.xml");
+    EXPECT_EQ(written, AddThunarAction(Theirs, Program).Text);
+    EXPECT_EQ(sorvak::test::ReadFileBytes(system / "Thunar/uca.xml"), Theirs);
+    EXPECT_EQ(AddThunarActionForUser(Program).Outcome, ThunarEdit::AlreadyThere);
+
+    // A file that cannot be read is an error and stays as it is.
+    fs::remove(user / "Thunar/uca.xml");
+    fs::create_directory(user / "Thunar/uca.xml");
+    EXPECT_THROW(AddThunarActionForUser(Program), sorvak::Exception);
+    EXPECT_TRUE(fs::is_directory(user / "Thunar/uca.xml"));
 }
