@@ -239,13 +239,12 @@ TEST(CommandLineRun, ReaderThatGoesAwayEndsTheProgramAsItEndsCat) {
     // Larger than a pipe's buffer, so the write meets the closed pipe.
     session.OwnClipboard({{"image/png", Png(session, 300, 300)}});
     std::map<std::string, std::string> env = session.Environment();
-    const RunResult result =
-        RunCommand({"bash", "-c",
-                    "\"$0\" -o - --format bmp 2>\"$1\" | head -c 100 | wc -c; "
-                    "echo ${PIPESTATUS[0]}",
-                    (session.ProgramDir() / "sorvak").string(),
-                    (session.WorkDir().parent_path() / "stderr").string()},
-                   env, 30s);
+    const RunResult result = RunCommand({"bash", "-c",
+                                         "\"$0\" -o - --format bmp 2>\"$1\" | head -c 100 | wc -c; "
+                                         "echo ${PIPESTATUS[0]}",
+                                         (session.ProgramDir() / "sorvak").string(),
+                                         (session.WorkDir().parent_path() / "stderr").string()},
+                                        env, 30s);
     EXPECT_EQ(result.Output, "100\n" + std::to_string(128 + SIGPIPE) + "\n");
     EXPECT_EQ(ReadFileBytes(session.WorkDir().parent_path() / "stderr"), "");
 }
@@ -310,8 +309,9 @@ TEST(CommandLineRun, FailuresNameTheirCauseInTheSessionsLanguageAndCharacterSet)
         const Outcome hung = RunProgram(session, {"-o", "-"}, env);
         session.ContinueOwner();
         EXPECT_EQ(hung.status, 1);
-        EXPECT_EQ(hung.err, language.japanese ? local("sorvak: クリップボードを開くことができません\n")
-                                              : "sorvak: Cannot open the clipboard\n");
+        EXPECT_EQ(hung.err, language.japanese
+                                ? local("sorvak: クリップボードを開くことができません\n")
+                                : "sorvak: Cannot open the clipboard\n");
     }
     EXPECT_TRUE(fs::is_empty(session.WorkDir()));
 }
@@ -362,9 +362,9 @@ TEST(CommandLineRun, SignalDuringAFolderSaveLeavesTheFolderAsItWas) {
         SCOPED_TRACE(signal);
         Process::Options options;
         options.Environment = session.Environment();
-        Process program({(session.ProgramDir() / "sorvak").string(), "-o", folder.string(),
-                         "--format", "gif"},
-                        options);
+        Process program(
+            {(session.ProgramDir() / "sorvak").string(), "-o", folder.string(), "--format", "gif"},
+            options);
         // The reserved name shows first; the signal comes while it is there.
         const auto deadline = std::chrono::steady_clock::now() + 20s;
         bool reserved = false;
