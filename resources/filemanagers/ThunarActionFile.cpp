@@ -27,7 +27,7 @@ std::string Variable(const char* name) {
 // The file's text, nothing when there is no file; any other failure throws.
 std::optional<std::string> ReadIfThere(const std::string& bytes) {
     int error = 0;
-    std::optional<std::string> text = ReadFileHead(FileNameFromSystem(bytes), MaxFile, &error);
+    std::optional<std::string> text = ReadFileHead(FilePath::FromSystem(bytes), MaxFile, &error);
     if (!text && error != ENOENT && error != ENOTDIR)
         throw EFOpenError(FileNameFromSystem(bytes), error);
     return text;
