@@ -4,11 +4,14 @@
 #include "base/FileErrors.h"
 #include "base/Paths.h"
 #include "driver/QuickSave.h"
+#include "platform/selection/OfferedTypes.h"
 #include "resources/filemanagers/ThunarActionFile.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 namespace sorvak::app {
 
@@ -50,6 +53,7 @@ std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line, std::strin
     case cli::Action::AddThunarAction:
         return AddThunarAction(errors);
     case cli::Action::Run:
+    case cli::Action::ListTypes:
         break;
     }
     if (line.Folder) {
@@ -63,6 +67,29 @@ std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line, std::strin
         initialFolder = codepage::FromUtf8(AbsolutePath(*line.Folder));
     }
     return std::nullopt;
+}
+
+int ListTypes(const platform::ClipboardTransfer::SourceFactory& open,
+              const cli::CommandLine& line) {
+    const ErrorLine errors(line.Quiet);
+    try {
+        const std::unique_ptr<platform::SelectionSource> source = open();
+        const std::vector<std::string> types = platform::OfferedTypes(*source);
+        if (types.empty()) {
+            errors.Print(cli::TextId::NothingToSave);
+            return cli::ExitNothing;
+        }
+        std::string text;
+        for (const std::string& type : types)
+            text += type + "\n";
+        return Print(text);
+    } catch (const platform::SelectionTimeout&) {
+        // The text every other read of a silent owner gives.
+        errors.Print(Exception(SORVAK_TEXT("sorvak", "クリップボードを開くことができません")));
+    } catch (const std::exception& failure) {
+        errors.Print(failure);
+    }
+    return cli::ExitFailed;
 }
 
 int SaveOutput(TClipboard& clipboard, const cli::CommandLine& line,

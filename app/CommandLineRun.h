@@ -6,6 +6,7 @@
 #include "app/Terminal.h"
 #include "cli/CommandLine.h"
 #include "clipboard/Clipboard.h"
+#include "platform/selection/ClipboardTransfer.h"
 
 #include <optional>
 #include <string>
@@ -16,6 +17,10 @@ namespace sorvak::app {
 // action: the exit status when the run ends here. Otherwise initialFolder
 // receives the --folder to open the dialog in (empty without one).
 std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line, std::string& initialFolder);
+
+// --list-types: the owner's mime types, one a line, read through the
+// transport `open` gives; the exit status.
+int ListTypes(const platform::ClipboardTransfer::SourceFactory& open, const cli::CommandLine& line);
 
 // --output: saves without a dialog; the exit status.
 int SaveOutput(TClipboard& clipboard, const cli::CommandLine& line, const StandardStreams& streams);

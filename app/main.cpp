@@ -56,6 +56,11 @@ int main(int argc, char** argv) {
     // through XWayland the compositor keeps the X11 clipboard in step. So
     // X11 it is, whatever platform the session asks Qt for.
     setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const sorvak::platform::ClipboardTransfer::SourceFactory openTransport = [] {
+        return std::make_unique<sorvak::platform::SelectionReader>();
+    };
+    if (line.Action == sorvak::cli::Action::ListTypes)
+        return sorvak::app::ListTypes(openTransport, line);
 
     QApplication application(argc, argv);
     // The title, without setApplicationDisplayName: that would be appended
@@ -66,8 +71,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     sorvak::platform::InstallQtTranslations();
 
-    sorvak::platform::QtClipboard clipboardBackend(
-        [] { return std::make_unique<sorvak::platform::SelectionReader>(); });
+    sorvak::platform::QtClipboard clipboardBackend(openTransport);
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
         return sorvak::app::SaveOutput(clipboard, line, streams);

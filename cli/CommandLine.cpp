@@ -31,7 +31,8 @@ enum class Option {
     Format,
     AddThunarAction,
     NoClobber,
-    Quiet
+    Quiet,
+    ListTypes,
 };
 
 struct Spelling {
@@ -50,6 +51,7 @@ constexpr Spelling Spellings[] = {
     {"--output", Option::Output, true},
     {"--format", Option::Format, true},
     {"--add-thunar-action", Option::AddThunarAction, false},
+    {"--list-types", Option::ListTypes, false},
     {"-n", Option::NoClobber, false},
     {"--no-clobber", Option::NoClobber, false},
     {"-q", Option::Quiet, false},
@@ -72,7 +74,7 @@ const std::vector<std::string>& PictureFormatNames() {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
-    bool help = false, version = false, thunar = false;
+    bool help = false, version = false, thunar = false, listTypes = false;
     // The first mistake; help and version still answer over it.
     std::optional<CommandLine> error;
     const auto fail = [&error](std::string message) {
@@ -119,6 +121,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             break;
         case Option::AddThunarAction:
             thunar = true;
+            break;
+        case Option::ListTypes:
+            listTypes = true;
             break;
         case Option::NoClobber:
             line.NoClobber = true;
@@ -175,6 +180,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (line.Folder || line.Output)
             return UsageError(Text(TextId::UnexpectedArgument, {"--add-thunar-action"}));
         line.Action = Action::AddThunarAction;
+    }
+    if (listTypes) {
+        if (thunar || line.Folder || line.Output)
+            return UsageError(Text(TextId::UnexpectedArgument, {"--list-types"}));
+        line.Action = Action::ListTypes;
     }
     return line;
 }

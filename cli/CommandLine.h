@@ -15,7 +15,7 @@ enum ExitStatus : int {
     ExitNothing = 3, // nothing that can be saved, or not the kind asked for
 };
 
-enum class Action { Run, Help, Version, AddThunarAction, UsageError };
+enum class Action { Run, Help, Version, AddThunarAction, ListTypes, UsageError };
 
 struct CommandLine {
     cli::Action Action = cli::Action::Run;

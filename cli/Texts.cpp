@@ -32,6 +32,8 @@ constexpr std::array Table{
               "                           （FILE の拡張子より優先します）\n"
               "  -n, --no-clobber         既存のファイルを置き換えません\n"
               "  -q, --quiet              エラーの行を表示しません\n"
+              "      --list-types         クリップボードが提供する MIME タイプを 1 行に 1 つ"
+              "表示します\n"
               "      --add-thunar-action  Thunar の右クリックメニューに項目を追加します\n"
               "\n"
               "フォルダーに保存すると、書き込んだファイルのパスを標準出力に表示します。\n"

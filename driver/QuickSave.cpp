@@ -6,6 +6,7 @@
 #include "base/FilePath.h"
 #include "base/InterruptCleanup.h"
 #include "base/LineList.h"
+#include "base/OutputFile.h"
 #include "clipboard/DropFiles.h"
 #include "driver/ModMain.h"
 #include "imaging/Bitmap.h"
@@ -169,6 +170,20 @@ std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
     const PictureFormat& format = PictureFormatOf(index);
 
     const auto [width, height] = clipboard.BitmapSize();
+    // Names on disk are UTF-8 in every locale: the full-width name always.
+    const std::string stem = DefaultPictureName(width, height, codepage::Utf8);
+    // The owner's own bytes where it offers the format asked for: they
+    // decoded, and keep what a conversion loses (alpha, colour profile,
+    // metadata).
+    if (const std::optional<OwnerPicture> owner = clipboard.OwnerPictureBytes();
+        owner && owner->MimeType == format.MimeType) {
+        if (destination.ToStandardOutput()) {
+            request.WriteStandardOutput(owner->Bytes);
+            return "-";
+        }
+        return destination.Write(stem, std::string(format.DefaultExt),
+                                 [&](const FilePath& path) { WriteWholeFile(path, owner->Bytes); });
+    }
     TBitmap bitmap;
     clipboard.FillBitmap(bitmap);
     std::unique_ptr<TGraphic> writer = format.CreateWriter();
@@ -181,8 +196,6 @@ std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         return "-";
     }
-    // Names on disk are UTF-8 in every locale: the full-width name always.
-    const std::string stem = DefaultPictureName(width, height, codepage::Utf8);
     return destination.Write(stem, std::string(format.DefaultExt),
                              [&](const FilePath& path) { writer->WriteToFile(path); });
 }

@@ -308,6 +308,18 @@
         <translation>Interlaced PNG writing is not supported</translation>
     </message>
     <message>
+        <source>sorvak: %1 に書き込めません: %2</source>
+        <translation>sorvak: cannot write to %1: %2</translation>
+    </message>
+    <message>
+        <source>標準出力</source>
+        <translation>standard output</translation>
+    </message>
+    <message>
+        <source>HOME も XDG_CONFIG_HOME も設定されていません</source>
+        <translation>neither HOME nor XDG_CONFIG_HOME is set</translation>
+    </message>
+    <message>
         <source>使い方: sorvak [オプション]
 クリップボードの内容（画像、テキスト、コピーされたファイルのリスト）をファイルに保存します。
 オプションなしで起動すると、内容に合った保存ダイアログを開きます。
@@ -321,6 +333,7 @@
                            （FILE の拡張子より優先します）
   -n, --no-clobber         既存のファイルを置き換えません
   -q, --quiet              エラーの行を表示しません
+      --list-types         クリップボードが提供する MIME タイプを 1 行に 1 つ表示します
       --add-thunar-action  Thunar の右クリックメニューに項目を追加します
 
 フォルダーに保存すると、書き込んだファイルのパスを標準出力に表示します。
@@ -344,6 +357,7 @@ Started without options, it opens the save dialog that fits the content.
                            (wins over FILE&apos;s extension)
   -n, --no-clobber         never replace an existing file
   -q, --quiet              print no error line
+      --list-types         print the MIME types the clipboard offers, one a line
       --add-thunar-action  add an item to Thunar&apos;s context menu
 
 Saved into a folder, it prints the path of the file it wrote on standard output.
@@ -354,18 +368,6 @@ Exit status:
   2  wrong options
   3  the clipboard holds nothing that can be saved, or not the kind asked for
 </translation>
-    </message>
-    <message>
-        <source>sorvak: %1 に書き込めません: %2</source>
-        <translation>sorvak: cannot write to %1: %2</translation>
-    </message>
-    <message>
-        <source>標準出力</source>
-        <translation>standard output</translation>
-    </message>
-    <message>
-        <source>HOME も XDG_CONFIG_HOME も設定されていません</source>
-        <translation>neither HOME nor XDG_CONFIG_HOME is set</translation>
     </message>
 </context>
 </TS>

@@ -37,6 +37,13 @@ const Case Cases[] = {
     {{"--output=-", "--format", "JPEG"}, Action::Run, {}, "-", "jpeg", ""},
     {{"--format=Gif", "-o", "out"}, Action::Run, {}, "out", "gif", ""},
     {{"--add-thunar-action"}, Action::AddThunarAction, {}, {}, {}, ""},
+    {{"--list-types"}, Action::ListTypes, {}, {}, {}, ""},
+    {{"--list-types", "-o", "a"},
+     Action::UsageError,
+     {},
+     {},
+     {},
+     "sorvak: 余分な引数です: --list-types（--help を参照）"},
     // Usage errors.
     {{"--bogus"},
      Action::UsageError,
@@ -165,7 +172,7 @@ TEST(CommandLine, HelpNamesEveryOptionAndExitStatus) {
     const std::string help = Text(TextId::Help);
     for (const char* word :
          {"--help", "--version", "--folder", "--output", "--format", "-o", "--add-thunar-action",
-          "--no-clobber", "--quiet", "  0  ", "  1  ", "  2  ", "  3  "})
+          "--no-clobber", "--quiet", "--list-types", "  0  ", "  1  ", "  2  ", "  3  "})
         EXPECT_NE(help.find(word), std::string::npos) << word;
     // Every message but the help is a single line.
     for (int id = static_cast<int>(TextId::Version);

@@ -198,6 +198,26 @@ TEST_F(QuickSave, ProposedNameIsTheSameUtf8InEveryLocale) {
     }
 }
 
+TEST_F(QuickSave, OwnersBytesGoOutUnchangedWhereTheirFormatIsAsked) {
+    Fill(APicture);
+    const std::string png = "\x89PNG\r\n\x1a\n the owner's own bytes";
+    backend_.Owner = OwnerPicture{"image/png", png};
+    ASSERT_EQ(Save(temp_ / "a.png"), QuickSaveResult::Written);
+    EXPECT_EQ(ReadFileBytes(temp_ / "a.png"), png);
+    ASSERT_EQ(Save("-", "png"), QuickSaveResult::Written);
+    EXPECT_EQ(standardOutput_, png);
+    const fs::path folder = temp_.Path() / "shots";
+    fs::create_directories(folder);
+    ASSERT_EQ(Save(folder.string(), "png"), QuickSaveResult::Written);
+    EXPECT_EQ(written_, (folder / "Image（3×2）.png").string());
+    EXPECT_EQ(ReadFileBytes(written_), png);
+    // Another format is a conversion by the program's own writers.
+    ASSERT_EQ(Save(temp_ / "b.bmp"), QuickSaveResult::Written);
+    EXPECT_EQ(ReadFileBytes(temp_ / "b.bmp").substr(0, 2), "BM");
+    ASSERT_EQ(Save(temp_ / "c.jpg"), QuickSaveResult::Written);
+    EXPECT_EQ(ReadFileBytes(temp_ / "c.jpg").substr(0, 3), "\xFF\xD8\xFF");
+}
+
 TEST_F(QuickSave, NoClobberKeepsAnExistingFileAndWritesANewOne) {
     Fill(Text);
     const fs::path kept = temp_.Path() / "kept.txt";

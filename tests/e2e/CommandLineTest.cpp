@@ -400,6 +400,39 @@ TEST(CommandLineRun, SignalDuringAFolderSaveLeavesTheFolderAsItWas) {
     }
 }
 
+TEST(CommandLineRun, OwnersPictureGoesOutUnchangedInItsOwnFormat) {
+    Session session;
+    // A PNG with alpha and a text chunk: a conversion would lose both.
+    const fs::path made = session.WorkDir().parent_path() / "alpha.png";
+    RunCommand({"convert", "-size", "9x6", "gradient:#ff000080-#0000ffff", "-set", "comment",
+                "kept", made.string()},
+               session.Environment(), 20s);
+    const std::string png = ReadFileBytes(made);
+    ASSERT_FALSE(png.empty());
+    session.OwnClipboard({{"image/png", png}});
+    const Outcome listed = RunProgram(session, {"--list-types"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "image/png\n");
+
+    const fs::path same = session.WorkDir() / "same.png";
+    ASSERT_EQ(RunProgram(session, {"-o", same.string()}).status, 0);
+    EXPECT_EQ(
+        RunCommand({"cmp", made.string(), same.string()}, session.Environment(), 20s).ExitCode, 0);
+    // ImageMagick 6 says "True", 7 "Blend".
+    const std::string alpha =
+        RunCommand({"identify", "-format", "%A", same.string()}, session.Environment(), 20s).Output;
+    EXPECT_TRUE(alpha == "True" || alpha == "Blend") << alpha;
+    EXPECT_EQ(RunProgram(session, {"-o", "-", "--format", "png"}).out, png);
+    // Another format is converted by the program's writers, alpha over white.
+    const fs::path converted = session.WorkDir() / "converted.jpg";
+    ASSERT_EQ(RunProgram(session, {"-o", converted.string()}).status, 0);
+    EXPECT_EQ(Identify(session, converted), "JPEG 9x6");
+    session.DropClipboard();
+    const Outcome none = RunProgram(session, {"--list-types"});
+    EXPECT_EQ(none.status, 3);
+    EXPECT_EQ(none.out, "");
+}
+
 TEST(CommandLineRun, FolderOpensTheDialogsThere) {
     Session session;
     const fs::path folder = session.WorkDir() / "chosen folder";
