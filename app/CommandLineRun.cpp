@@ -39,7 +39,9 @@ int AddThunarAction(const ErrorLine& errors) {
 
 } // namespace
 
-std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line, std::string& initialFolder) {
+std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line,
+                                        const StandardStreams& streams,
+                                        std::string& initialFolder) {
     const ErrorLine errors(line.Quiet);
     switch (line.Action) {
     case cli::Action::Help:
@@ -55,6 +57,11 @@ std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line, std::strin
     case cli::Action::Run:
     case cli::Action::ListTypes:
         break;
+    }
+    // Said before the display is opened: nothing could take the bytes.
+    if (line.Output == "-" && streams.OutputClosedAtStart) {
+        errors.Print(StandardOutputError(EBADF));
+        return cli::ExitFailed;
     }
     if (line.Folder) {
         std::error_code error;
@@ -92,15 +99,9 @@ int ListTypes(const platform::ClipboardTransfer::SourceFactory& open,
     return cli::ExitFailed;
 }
 
-int SaveOutput(TClipboard& clipboard, const cli::CommandLine& line,
-               const StandardStreams& streams) {
+int SaveOutput(TClipboard& clipboard, const cli::CommandLine& line) {
     const ErrorLine errors(line.Quiet);
     const bool toStandardOutput = *line.Output == "-";
-    // Said before the clipboard is read: nothing could take the bytes.
-    if (toStandardOutput && streams.OutputClosedAtStart) {
-        errors.Print(StandardOutputError(EBADF));
-        return cli::ExitFailed;
-    }
     QuickSaveRequest request;
     request.Output = *line.Output;
     request.Format = line.Format;

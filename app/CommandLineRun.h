@@ -14,15 +14,17 @@
 namespace sorvak::app {
 
 // Help, version, usage errors, a --folder that is no folder, the Thunar
-// action: the exit status when the run ends here. Otherwise initialFolder
+// action, -o - with standard output closed at start: the exit status when
+// the run ends here. Otherwise initialFolder
 // receives the --folder to open the dialog in (empty without one).
-std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line, std::string& initialFolder);
+std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line,
+                                        const StandardStreams& streams, std::string& initialFolder);
 
 // --list-types: the owner's mime types, one a line, read through the
 // transport `open` gives; the exit status.
 int ListTypes(const platform::ClipboardTransfer::SourceFactory& open, const cli::CommandLine& line);
 
 // --output: saves without a dialog; the exit status.
-int SaveOutput(TClipboard& clipboard, const cli::CommandLine& line, const StandardStreams& streams);
+int SaveOutput(TClipboard& clipboard, const cli::CommandLine& line);
 
 } // namespace sorvak::app

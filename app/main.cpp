@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     const sorvak::cli::CommandLine line =
         sorvak::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     std::string initialFolder;
-    if (const auto status = sorvak::app::AnswerWithoutDisplay(line, initialFolder))
+    if (const auto status = sorvak::app::AnswerWithoutDisplay(line, streams, initialFolder))
         return *status;
     // Qt aborts without a display; say what is missing instead.
     const char* display = std::getenv("DISPLAY");
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     sorvak::platform::QtClipboard clipboardBackend(openTransport);
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
-        return sorvak::app::SaveOutput(clipboard, line, streams);
+        return sorvak::app::SaveOutput(clipboard, line);
     sorvak::platform::SystemFileDialogService dialogs(sorvak::platform::ShowException,
                                                       sorvak::widgets::MakeDialogPanes);
 
