@@ -83,6 +83,8 @@ TEST(CommandLineRun, AnswersWithoutADisplay) {
     } cases[] = {
         {{"--help"}, 0, "使い方: sorvak [オプション]\n", ""},
         {{"--version"}, 0, "sorvak 0.1\n", ""},
+        {{"--bogus", "--help"}, 0, "使い方: sorvak [オプション]\n", ""},
+        {{"--bogus", "--quiet"}, 2, "", ""},
         {{"--bogus"}, 2, "", "sorvak: 不明なオプションです: --bogus（--help を参照）\n"},
         {{"-o"}, 2, "", "sorvak: -o には値が必要です\n"},
         {{"-o", "x", "--format", "tiff"},
@@ -383,16 +385,18 @@ TEST(CommandLineRun, SignalDuringAFolderSaveLeavesTheFolderAsItWas) {
         Process program(
             {(session.ProgramDir() / "sorvak").string(), "-o", folder.string(), "--format", "gif"},
             options);
-        // The reserved name shows first; the signal comes while it is there.
+        // The reserved name shows first, then the file being written beside
+        // it (".Image..."); the signal comes while that is written.
         const auto deadline = std::chrono::steady_clock::now() + 20s;
-        bool reserved = false;
-        while (!reserved && std::chrono::steady_clock::now() < deadline && program.Running()) {
+        bool writing = false;
+        while (!writing && std::chrono::steady_clock::now() < deadline && program.Running()) {
             for (const auto& entry : fs::directory_iterator(folder))
-                reserved = reserved || entry.path().filename() != "other.txt";
-            if (!reserved)
-                std::this_thread::sleep_for(2ms);
+                writing = writing || entry.path().filename().string().starts_with('.');
+            if (!writing)
+                std::this_thread::sleep_for(1ms);
         }
-        ASSERT_TRUE(reserved) << "the program ended before it reserved a name";
+        ASSERT_TRUE(writing) << "the program ended before it wrote";
+        std::this_thread::sleep_for(5ms);
         ::kill(program.Pid(), signal);
         EXPECT_EQ(program.Wait(10s), 128 + signal);
         std::vector<fs::path> entries(fs::directory_iterator(folder), {});
