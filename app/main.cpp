@@ -1,5 +1,6 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
 #include "app/CommandLineRun.h"
+#include "base/InterruptCleanup.h"
 #include "base/Paths.h"
 #include "cli/CommandLine.h"
 #include "clipboard/Clipboard.h"
@@ -33,6 +34,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before any thread exists, so that every thread inherits the blocked mask.
+    sorvak::TakeEndingSignals();
     std::setlocale(LC_ALL, "");
     sorvak::app::InstallCommandLineTranslator();
     // Options first: help, version and a wrong option need no display.
