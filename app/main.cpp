@@ -7,9 +7,10 @@
 #include "driver/ModMain.h"
 #include "platform/filedialog/SystemFileDialog.h"
 #include "platform/qt/MessageBoxes.h"
+#include "platform/selection/QtClipboard.h"
 #include "platform/x11/ClipboardKeeper.h"
 #include "platform/x11/Display.h"
-#include "platform/x11/QtClipboard.h"
+#include "platform/x11/SelectionReader.h"
 #include "widgets/FrText.h"
 #include "widgets/QtDialogPanes.h"
 #include "widgets/WriteProgressWindow.h"
@@ -18,6 +19,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -64,7 +66,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     sorvak::platform::InstallQtTranslations();
 
-    sorvak::platform::QtClipboard clipboardBackend;
+    sorvak::platform::QtClipboard clipboardBackend(
+        [] { return std::make_unique<sorvak::platform::SelectionReader>(); });
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
         return sorvak::app::SaveOutput(clipboard, line);

@@ -2,12 +2,14 @@
 // through the program's clipboard object, then ends as the program does.
 #include "base/InterruptCleanup.h"
 #include "clipboard/Clipboard.h"
+#include "platform/selection/QtClipboard.h"
 #include "platform/x11/ClipboardKeeper.h"
-#include "platform/x11/QtClipboard.h"
+#include "platform/x11/SelectionReader.h"
 
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 int main(int argc, char** argv) {
     sorvak::TakeEndingSignals();
@@ -23,7 +25,8 @@ int main(int argc, char** argv) {
     } else {
         return 2;
     }
-    sorvak::platform::QtClipboard backend;
+    sorvak::platform::QtClipboard backend(
+        [] { return std::make_unique<sorvak::platform::SelectionReader>(); });
     sorvak::TClipboard clipboard(backend);
     clipboard.WriteText(text);
     return sorvak::platform::KeepClipboardTextAfterExit(backend.WrittenText()) ? 0 : 1;
