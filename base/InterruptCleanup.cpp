@@ -73,7 +73,8 @@ void TakeEndingSignals() {
     }
     pthread_sigmask(SIG_BLOCK, &set, &startingMask);
     Registry(); // made before any thread can race for it
-    std::thread(TakeSignals, set).detach();
+    if (!sigisemptyset(&set))
+        std::thread(TakeSignals, set).detach();
 }
 
 void RestoreStartingSignalMask() noexcept {
