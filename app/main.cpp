@@ -1,6 +1,7 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
 #include "app/ClipboardChoice.h"
 #include "app/CommandLineRun.h"
+#include "base/InterruptCleanup.h"
 #include "base/Paths.h"
 #include "cli/CommandLine.h"
 #include "clipboard/Clipboard.h"
@@ -36,6 +37,8 @@ private:
 int main(int argc, char** argv) {
     // Before anything opens a descriptor.
     const sorvak::app::StandardStreams streams = sorvak::app::OpenClosedStandardStreams();
+    // Before any thread exists, so that every thread inherits the blocked mask.
+    sorvak::TakeEndingSignals();
     std::setlocale(LC_ALL, "");
     sorvak::app::InstallCommandLineTranslator();
     // Options first: help, version and a wrong option need no display.

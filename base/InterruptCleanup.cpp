@@ -1,98 +1,112 @@
 #include "base/InterruptCleanup.h"
 
-#include <atomic>
-#include <cerrno>
-#include <climits>
 #include <csignal>
-#include <cstring>
+#include <map>
+#include <new>
 #include <pthread.h>
+#include <thread>
 #include <unistd.h>
 
 namespace sorvak {
 
 namespace {
 
-// The handler may run at any moment in any thread: it only reads slots that
-// are marked armed, and a slot's path is complete before it is armed.
-enum SlotState : int { Free, Filling, Armed };
-
-struct Slot {
-    std::atomic<int> state{Free};
-    char path[PATH_MAX];
-};
-
-constexpr int SlotCount = 8;
-Slot slots[SlotCount];
-
-static_assert(std::atomic<int>::is_always_lock_free);
-
 constexpr int EndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-extern "C" void RemovePendingAndEnd(int signal) {
-    const int saved = errno;
-    for (Slot& slot : slots)
-        if (slot.state.load() == Armed)
-            ::unlink(slot.path);
-    errno = saved;
-    // SA_RESETHAND gave the signal its default action back; it is blocked
-    // until this handler returns, then ends the program as it would have.
-    ::raise(signal);
+// The files whose removal is pending, by the object that armed them. Never
+// destroyed: the signal thread may still use it while the program exits.
+struct Removals {
+    std::recursive_mutex mutex;
+    std::map<const PendingRemoval*, std::string> paths;
+};
+
+Removals& Registry() {
+    static Removals* const removals = new Removals;
+    return *removals;
 }
 
-void InstallHandlers() {
-    for (const int signal : EndingSignals) {
-        struct sigaction old {};
-        if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL ||
-            (old.sa_flags & SA_SIGINFO) != 0)
-            continue; // ignored or handled by someone else: left alone
-        struct sigaction action {};
-        action.sa_handler = RemovePendingAndEnd;
-        sigemptyset(&action.sa_mask);
-        for (const int other : EndingSignals)
-            sigaddset(&action.sa_mask, other);
-        action.sa_flags = SA_RESETHAND;
-        ::sigaction(signal, &action, nullptr);
+// Written once, before any other thread exists.
+sigset_t startingMask;
+bool taken = false;
+
+[[noreturn]] void RemovePendingAndEnd(int signal) {
+    Removals& removals = Registry();
+    // Never unlocked: no file is made or armed from here on.
+    removals.mutex.lock();
+    for (const auto& entry : removals.paths)
+        ::unlink(entry.second.c_str());
+    // A handler someone set meanwhile would keep the program alive.
+    std::signal(signal, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, signal);
+    // Pending on this thread until the unblock, then it ends the program
+    // with the signal's status.
+    ::raise(signal);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    _exit(128 + signal);
+}
+
+void TakeSignals(sigset_t set) {
+    // Named, so that a look at /proc tells it from the others.
+    pthread_setname_np(pthread_self(), SignalThreadName);
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&set, &signal) == 0)
+            RemovePendingAndEnd(signal);
     }
 }
 
 } // namespace
 
+void TakeEndingSignals() {
+    if (taken)
+        return;
+    taken = true;
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : EndingSignals) {
+        struct sigaction old {};
+        if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_DFL &&
+            (old.sa_flags & SA_SIGINFO) == 0)
+            sigaddset(&set, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &set, &startingMask);
+    Registry(); // made before any thread can race for it
+    if (!sigisemptyset(&set))
+        std::thread(TakeSignals, set).detach();
+}
+
+void RestoreStartingSignalMask() noexcept {
+    if (taken)
+        pthread_sigmask(SIG_SETMASK, &startingMask, nullptr);
+}
+
 void PendingRemoval::Arm(const std::string& path) {
-    Cancel();
-    // Looked at on every save: a signal set back to its default since the
-    // last one gets the handler again.
-    InstallHandlers();
-    if (path.empty() || path.size() >= PATH_MAX)
-        return;
-    for (int i = 0; i < SlotCount; ++i) {
-        int expected = Free;
-        if (!slots[i].state.compare_exchange_strong(expected, Filling))
-            continue;
-        std::memcpy(slots[i].path, path.c_str(), path.size() + 1);
-        slots[i].state.store(Armed);
-        slot_ = i;
-        return;
+    Removals& removals = Registry();
+    const std::lock_guard lock(removals.mutex);
+    try {
+        removals.paths[this] = path;
+        armed_ = true;
+    } catch (const std::bad_alloc&) {
+        // Without memory for the path nothing is pending; the caller's own
+        // clean-up still removes the file on every other way out.
+        removals.paths.erase(this);
+        armed_ = false;
     }
 }
 
-EndingSignalsHeld::EndingSignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (const int signal : EndingSignals)
-        sigaddset(&held, signal);
-    pthread_sigmask(SIG_BLOCK, &held, &old_);
-}
-
-EndingSignalsHeld::~EndingSignalsHeld() {
-    // A signal that came meanwhile arrives here, with the removal armed.
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-}
-
 void PendingRemoval::Cancel() noexcept {
-    if (slot_ < 0)
+    if (!armed_)
         return;
-    slots[slot_].state.store(Free);
-    slot_ = -1;
+    Removals& removals = Registry();
+    const std::lock_guard lock(removals.mutex);
+    removals.paths.erase(this);
+    armed_ = false;
 }
+
+EndingSignalsHeld::EndingSignalsHeld() : lock_(Registry().mutex) {}
+
+EndingSignalsHeld::~EndingSignalsHeld() = default;
 
 } // namespace sorvak

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -47,6 +48,23 @@ void SyncFolder(const std::string& file) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// What open(..., 0666) would give a new file: the process's umask, read
+// without changing it (umask(2) can only set it, for every thread at once).
+mode_t NewFileMode() {
+    mode_t mask = 022;
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned int value = 0;
+        while (std::fgets(line, sizeof line, status) != nullptr)
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                mask = static_cast<mode_t>(value & 0777);
+                break;
+            }
+        std::fclose(status);
+    }
+    return 0666 & ~mask;
 }
 
 } // namespace
@@ -110,7 +128,7 @@ OutputFile::OutputFile(const FilePath& path, FileCalls& calls)
             // removal; arming first could remove another program's file.
             const EndingSignalsHeld held;
             fd_ = FileDescriptor(
-                calls_.Open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+                calls_.Open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
             if (fd_)
                 pending_.Arm(temp_);
             else
@@ -123,15 +141,16 @@ OutputFile::OutputFile(const FilePath& path, FileCalls& calls)
             throw EFCreateError(path_, error);
         }
     }
+    // The mode comes just before the rename; until then only we may open
+    // the file.
+    mode_ = replacing ? old.st_mode & 07777 : NewFileMode();
     if (replacing) {
-        // A replaced file keeps who may read it. Failing to keep the owner
-        // (only root may give a file away) still leaves a usable file.
-        ::fchmod(fd_.get(), old.st_mode & 07777);
+        // A replaced file keeps its owner. Failing to (only root may give a
+        // file away) still leaves a usable file.
         struct stat made {};
         if (::fstat(fd_.get(), &made) == 0 &&
-            (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
-            ::fchown(fd_.get(), old.st_uid, old.st_gid) == 0)
-            ::fchmod(fd_.get(), old.st_mode & 07777); // chown clears set-id bits
+            (made.st_uid != old.st_uid || made.st_gid != old.st_gid))
+            (void)!::fchown(fd_.get(), old.st_uid, old.st_gid);
     }
 }
 
@@ -176,6 +195,9 @@ void OutputFile::Write(std::string_view bytes) {
 void OutputFile::Close() {
     if (!fd_)
         return;
+    // After any chown, which clears set-id bits; a failure leaves a usable
+    // file.
+    ::fchmod(fd_.get(), mode_);
     // A full disk behind delayed allocation or a network mount shows only
     // here; EINVAL means the filesystem keeps nothing to flush.
     if (calls_.Sync(fd_.get()) != 0 && errno != EINVAL) {

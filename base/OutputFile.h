@@ -60,6 +60,7 @@ private:
     std::string path_;   // as the caller gave it, for messages
     std::string target_; // file-system bytes, links resolved
     std::string temp_;   // file-system bytes
+    mode_t mode_ = 0600; // the target's, given just before the rename
     FileDescriptor fd_;
     PendingRemoval pending_;
     off_t written_ = 0;  // bytes written so far

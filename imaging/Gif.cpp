@@ -105,8 +105,13 @@ void TGIFHeader::SaveToStream(TStream& stream) {
     if (version < 1 || version > 2)
         throw Exception(SORVAK_TEXT("sorvak", "Unsupported GIF version"));
     Prepare();
-    std::vector<std::uint8_t> out = {'G', 'I', 'F'};
-    out.insert(out.end(), kVersions[version], kVersions[version] + 3);
+    const char* number = kVersions[version];
+    std::vector<std::uint8_t> out = {'G',
+                                     'I',
+                                     'F',
+                                     static_cast<std::uint8_t>(number[0]),
+                                     static_cast<std::uint8_t>(number[1]),
+                                     static_cast<std::uint8_t>(number[2])};
     Put16(out, Width);
     Put16(out, Height);
     out.insert(out.end(), {Flags, BackgroundColorIndex, AspectRatio});

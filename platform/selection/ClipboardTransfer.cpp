@@ -1,5 +1,8 @@
 #include "platform/selection/ClipboardTransfer.h"
 
+#include "base/MemoryBudget.h"
+#include "platform/selection/MemoryHolds.h"
+
 #include <QImageReader>
 
 #include <utility>
@@ -8,11 +11,11 @@ namespace sorvak::platform {
 
 ClipboardTransfer::ClipboardTransfer(SourceFactory open) : open_(std::move(open)) {
     // Qt's default allocation limit refuses full-page screenshots, and the
-    // clipboard picture may be as large as memory allows. The limit is
-    // process-wide and the picture decodes while the dialog is open, so it
-    // is lifted for good before the thread starts; the picture pane keeps a
-    // limit of its own.
-    QImageReader::setAllocationLimit(0);
+    // clipboard picture may be as large as the process can really hold. The
+    // limit is process-wide and the picture decodes while the dialog is
+    // open, so it is set for good before the thread starts; the picture pane
+    // keeps a limit of its own.
+    QImageReader::setAllocationLimit(DecoderAllocationLimit(MemoryBudget()));
     try {
         source_ = open_();
         if (!source_)

@@ -1,6 +1,7 @@
 #include "platform/x11/ClipboardKeeper.h"
 
 #include "base/FileDescriptor.h"
+#include "base/InterruptCleanup.h"
 #include "platform/x11/Xcb.h"
 
 #include <algorithm>
@@ -190,6 +191,8 @@ bool KeepClipboardTextAfterExit(const std::string& utf8Text) {
     if (child < 0)
         return false;
     if (child == 0) {
+        // The keeper has no signal thread: SIGTERM must end it as usual.
+        RestoreStartingSignalMask();
         readEnd = FileDescriptor();
         // A second fork detaches the keeper from our parent's process group
         // and leaves no zombie; its output must not hold a caller's pipe.

@@ -3,6 +3,7 @@
 #include "base/FileNames.h"
 #include "base/CodePage.h"
 #include "base/FileHead.h"
+#include "base/InterruptCleanup.h"
 #include "base/OutputFile.h"
 #include "tests/support/Locales.h"
 #include "tests/support/TestFiles.h"
@@ -61,6 +62,12 @@ TEST(FileNames, WriterAndReaderMeanTheFileTheDialogLists) {
     }
 }
 
+// The signal thread ends the program; this thread only waits for that.
+[[noreturn]] void WaitForTheEnd() {
+    for (;;)
+        ::pause();
+}
+
 // Runs `work` in a child process and returns how the child ended.
 template <typename Work> int InChild(Work work) {
     const pid_t child = ::fork();
@@ -81,12 +88,13 @@ TEST(FileNames, SaveEndedBySignalLeavesOnlyTheOldFile) {
         WriteFileBytes(target, "old bytes");
         const int status = InChild([&] {
             // As a user starts the program: default actions, whatever the
-            // test runner set.
+            // test runner set, and the signal thread as main starts it.
             std::signal(signal, SIG_DFL);
+            TakeEndingSignals();
             OutputFile file(target);
             file.Write(std::string(1 << 20, 'x'));
             ::kill(::getpid(), signal);
-            file.Write("never");
+            WaitForTheEnd();
         });
         ASSERT_TRUE(WIFSIGNALED(status)) << status;
         EXPECT_EQ(WTERMSIG(status), signal);
@@ -100,8 +108,10 @@ TEST(FileNames, SignalAfterTheSaveKeepsTheSavedFileAndIgnoredSignalsStayIgnored)
     const std::string target = dir / "text.txt";
     int status = InChild([&] {
         std::signal(SIGTERM, SIG_DFL);
+        TakeEndingSignals();
         WriteWholeFile(target, "new");
         ::kill(::getpid(), SIGTERM);
+        WaitForTheEnd();
     });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
     EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"text.txt"}));
@@ -110,6 +120,7 @@ TEST(FileNames, SignalAfterTheSaveKeepsTheSavedFileAndIgnoredSignalsStayIgnored)
     // A program started with SIGHUP ignored (nohup) keeps running and saving.
     status = InChild([&] {
         std::signal(SIGHUP, SIG_IGN);
+        TakeEndingSignals();
         OutputFile file(target);
         file.Write("after hang-up");
         ::kill(::getpid(), SIGHUP);

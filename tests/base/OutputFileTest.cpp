@@ -23,6 +23,18 @@ std::string CreateMessage(const std::string& path, int errnum) {
     return "ファイル \"" + path + "\". " + std::strerror(errnum) + " を作成できません";
 }
 
+// The process's umask while it lives.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t old_;
+};
+
 // The system's calls, except that one of them fails with a chosen error.
 class FailingCalls : public FileCalls {
 public:
@@ -128,13 +140,46 @@ TEST(OutputFile, ReplacingKeepsPermissionBitsAndWritesThroughLinks) {
 
 TEST(OutputFile, NewFileGetsTheUsualModeAndEmptyBytesMakeAnEmptyFile) {
     TempDir dir("sorvak-outputfile");
-    const mode_t mask = ::umask(022);
-    WriteWholeFile(dir / "empty.txt", "");
-    ::umask(mask);
-    struct stat info {};
-    ASSERT_EQ(::stat((dir / "empty.txt").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0644u);
-    EXPECT_EQ(info.st_size, 0);
+    const struct {
+        mode_t umask, mode;
+    } cases[] = {{022, 0644}, {077, 0600}, {002, 0664}, {0, 0666}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.umask);
+        const std::string target = dir / ("empty" + std::to_string(c.umask));
+        {
+            const ScopedUmask mask(c.umask);
+            WriteWholeFile(target, "");
+        }
+        struct stat info {};
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.mode);
+        EXPECT_EQ(info.st_size, 0);
+    }
+}
+
+// In a shared folder nobody else may open the new file while it is written;
+// it gets its mode only just before it takes the target's place.
+TEST(OutputFile, TheNewFileIsPrivateUntilItIsPutInPlace) {
+    TempDir dir("sorvak-outputfile");
+    WriteFileBytes(dir / "old.txt", "old");
+    ASSERT_EQ(::chmod((dir / "old.txt").c_str(), 0664), 0);
+    const ScopedUmask mask(0);
+    for (const std::string name : {"old.txt", "new.txt"}) {
+        SCOPED_TRACE(name);
+        OutputFile file(dir / name);
+        file.Write("bytes");
+        std::string temp;
+        for (const std::string& entry : Entries(dir.Path()))
+            if (entry.front() == '.')
+                temp = entry;
+        ASSERT_FALSE(temp.empty());
+        struct stat info {};
+        ASSERT_EQ(::stat((dir / temp).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0600u);
+        file.Close();
+        ASSERT_EQ(::stat((dir / name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, name == "old.txt" ? 0664u : 0666u);
+    }
 }
 
 TEST(OutputFile, TargetsThatAreNoRegularFileAreRefusedWithoutBlocking) {

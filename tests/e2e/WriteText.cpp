@@ -1,5 +1,6 @@
 // Puts its argument (or a generated text of --size N bytes) on the clipboard
 // through the program's clipboard object, then ends as the program does.
+#include "base/InterruptCleanup.h"
 #include "clipboard/Clipboard.h"
 #include "platform/selection/QtClipboard.h"
 #include "platform/x11/ClipboardKeeper.h"
@@ -11,6 +12,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    sorvak::TakeEndingSignals();
     QApplication application(argc, argv);
     std::string text;
     if (argc == 3 && std::strcmp(argv[1], "--size") == 0) {
