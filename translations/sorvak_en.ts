@@ -347,5 +347,9 @@ Exit status:
         <source>Interlaced PNG writing is not supported</source>
         <translation>Interlaced PNG writing is not supported</translation>
     </message>
+    <message>
+        <source>名前のテンプレート &quot;%s&quot; からはファイル名を作れません</source>
+        <translation>The name template &quot;%s&quot; gives no file name</translation>
+    </message>
 </context>
 </TS>
