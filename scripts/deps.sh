@@ -23,6 +23,8 @@ if [[ $what == test ]]; then
         clang-format
         # end-to-end tests under a virtual X server
         xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck
+        # notifications: a private session bus, a real server, its monitor
+        dbus-daemon dbus-bin dunst
         # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
         weston xwayland wl-clipboard
         # the install test validates the desktop entry

@@ -39,6 +39,21 @@
     </message>
 </context>
 <context>
+    <name>Notification</name>
+    <message>
+        <source>%1 を保存しました</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>フォルダに表示</source>
+        <translation>Show in Folder</translation>
+    </message>
+    <message>
+        <source>クリップボードを保存できませんでした</source>
+        <translation>Could not save the clipboard</translation>
+    </message>
+</context>
+<context>
     <name>PicturePane</name>
     <message>
         <source>画像が不正です</source>
