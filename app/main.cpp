@@ -6,9 +6,10 @@
 #include "driver/ModMain.h"
 #include "platform/filedialog/SystemFileDialog.h"
 #include "platform/qt/MessageBoxes.h"
+#include "platform/selection/QtClipboard.h"
 #include "platform/x11/ClipboardKeeper.h"
 #include "platform/x11/Display.h"
-#include "platform/x11/QtClipboard.h"
+#include "platform/x11/SelectionReader.h"
 #include "widgets/FrText.h"
 #include "widgets/QtDialogPanes.h"
 #include "widgets/WriteProgressWindow.h"
@@ -17,6 +18,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -61,7 +63,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     sorvak::platform::InstallQtTranslations();
 
-    sorvak::platform::QtClipboard clipboardBackend;
+    sorvak::platform::QtClipboard clipboardBackend(
+        [] { return std::make_unique<sorvak::platform::SelectionReader>(); });
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
         return sorvak::app::SaveOutput(clipboard, line);

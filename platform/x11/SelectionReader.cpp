@@ -1,9 +1,12 @@
 #include "platform/x11/SelectionReader.h"
 
+#include "platform/selection/TargetChoice.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <new>
 #include <poll.h>
+#include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -12,6 +15,21 @@ namespace sorvak::platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// X11's own names for text, and the mime types they stand for.
+struct TextAlias {
+    std::string_view Target;
+    std::string_view MimeType;
+};
+constexpr TextAlias TextAliases[] = {{"UTF8_STRING", Utf8TextType}, {"STRING", Latin1TextType}};
+
+std::string_view MimeTypeOf(std::string_view target) {
+    for (const TextAlias& alias : TextAliases) {
+        if (alias.Target == target)
+            return alias.MimeType;
+    }
+    return target;
+}
 
 } // namespace
 
@@ -58,8 +76,10 @@ void SelectionReader::CheckOwner() {
         connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
     if (!reply)
         throw SelectionTimeout("the display went away");
-    if (reply->owner != owner_)
+    if (reply->owner == XCB_NONE)
         throw SelectionTimeout("the clipboard owner went away");
+    if (reply->owner != owner_)
+        throw SelectionOwnerChanged();
 }
 
 void SelectionReader::Stop() {
@@ -150,10 +170,11 @@ bool SelectionReader::TakeProperty(std::string& bytes) {
 }
 
 std::vector<std::string> SelectionReader::Targets() {
-    const std::uint32_t property = Convert(targets_, limits_.FirstAnswer);
+    // An owner that will not say what it offers cannot be read: that is no
+    // empty clipboard.
+    if (Convert(targets_, limits_.FirstAnswer) == XCB_NONE)
+        throw SelectionTimeout("the clipboard owner refused to list its targets");
     std::vector<std::string> names;
-    if (property == XCB_NONE)
-        return names;
     std::string list;
     TakeProperty(list);
     const std::size_t count = std::min<std::size_t>(list.size() / 4, 4096);
@@ -165,18 +186,54 @@ std::vector<std::string> SelectionReader::Targets() {
         cookies.push_back(xcb_get_atom_name(connection_, atom));
     }
     // Names come from the server, not the owner: one round trip for all.
+    listed_.clear();
     for (const xcb_get_atom_name_cookie_t& cookie : cookies) {
         XcbReply<xcb_get_atom_name_reply_t> reply(
             xcb_get_atom_name_reply(connection_, cookie, nullptr));
         if (reply)
-            names.emplace_back(
+            listed_.emplace_back(
                 xcb_get_atom_name_name(reply.get()),
                 static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+    }
+    for (const std::string& target : listed_) {
+        // An owner that offers both UTF8_STRING and the mime name offers one
+        // type: it is listed once.
+        const std::string_view mimeType = MimeTypeOf(target);
+        if (std::find(names.begin(), names.end(), mimeType) == names.end())
+            names.emplace_back(mimeType);
     }
     return names;
 }
 
-std::optional<std::string> SelectionReader::Fetch(const std::string& target, const Watch& watch) {
+std::vector<std::string> SelectionReader::TargetsFor(const std::string& mimeType) const {
+    auto listed = [&](std::string_view target) {
+        return std::find(listed_.begin(), listed_.end(), target) != listed_.end();
+    };
+    for (const TextAlias& alias : TextAliases) {
+        if (alias.MimeType != mimeType)
+            continue;
+        // X11's own name first, as owners fill it most reliably; the mime
+        // name only where the owner listed it.
+        std::vector<std::string> targets;
+        if (listed_.empty() || listed(alias.Target))
+            targets.emplace_back(alias.Target);
+        if (listed(mimeType))
+            targets.push_back(mimeType);
+        return targets;
+    }
+    return {mimeType};
+}
+
+std::optional<std::string> SelectionReader::Fetch(const std::string& mimeType, const Watch& watch) {
+    for (const std::string& target : TargetsFor(mimeType)) {
+        if (std::optional<std::string> bytes = FetchTarget(target, watch))
+            return bytes;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SelectionReader::FetchTarget(const std::string& target,
+                                                        const Watch& watch) {
     if (Convert(Intern(target), limits_.Silence) == XCB_NONE)
         return std::nullopt;
     std::string bytes;

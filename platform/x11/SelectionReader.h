@@ -3,33 +3,19 @@
 // waits: an owner that hangs, trickles or leaves cannot hold the program, and
 // another thread may stop a read at any time.
 #include "base/FileDescriptor.h"
+#include "platform/selection/SelectionSource.h"
 #include "platform/x11/Xcb.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace sorvak::platform {
 
-// The owner did not answer in time, or the display went away.
-class SelectionTimeout : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Stop() was called: nobody waits for the content any more.
-class SelectionStopped : public SelectionTimeout {
-public:
-    SelectionStopped() : SelectionTimeout("the read was stopped") {}
-};
-
-class SelectionReader {
+class SelectionReader : public SelectionSource {
 public:
     struct Limits {
         // The longest the owner may take to list its targets: cheap for any
@@ -47,31 +33,26 @@ public:
         // that died sends nothing more, and this is how soon that is seen.
         std::chrono::milliseconds OwnerCheck{200};
     };
-    // Sees the bytes that have come so far after each piece of a transfer;
-    // returns false once it has seen enough.
-    using Watch = std::function<bool(std::string_view soFar)>;
-
     // Connects to $DISPLAY; the clock for Limits::Total starts here.
     explicit SelectionReader(Limits limits);
     SelectionReader() : SelectionReader(Limits{}) {}
     SelectionReader(const SelectionReader&) = delete;
     SelectionReader& operator=(const SelectionReader&) = delete;
 
-    // False when nobody owns the clipboard. The owner found here is the one
-    // every later read expects: another owner means this one went away.
-    bool HasOwner();
-    // The target names the owner offers; empty when it refuses to say.
-    std::vector<std::string> Targets();
-    // One target's bytes; nothing when the owner refuses that target or
-    // sends more than Limits::MaxBytes. `watch` follows the transfer.
-    std::optional<std::string> Fetch(const std::string& target, const Watch& watch = {});
-
-    // Ends the wait under way, and every later one, with SelectionStopped.
-    // Safe from any thread.
-    void Stop();
-    bool Stopped() const { return stopped_.load(std::memory_order_relaxed); }
+    bool HasOwner() override;
+    // UTF8_STRING is given as text/plain;charset=utf-8 and STRING as
+    // text/plain;charset=iso-8859-1; every other target by its own name. A
+    // refused TARGETS request throws SelectionTimeout.
+    std::vector<std::string> Targets() override;
+    // Nothing as well when the owner sends more than Limits::MaxBytes.
+    std::optional<std::string> Fetch(const std::string& mimeType, const Watch& watch = {}) override;
+    void Stop() override;
+    bool Stopped() const override { return stopped_.load(std::memory_order_relaxed); }
 
 private:
+    // The targets that may carry a mime type, most wanted first.
+    std::vector<std::string> TargetsFor(const std::string& mimeType) const;
+    std::optional<std::string> FetchTarget(const std::string& target, const Watch& watch);
     std::uint32_t Intern(const std::string& name);
     // The owner's answer to a conversion: the property holding it, or 0
     // when it refused.
@@ -95,6 +76,8 @@ private:
     std::uint32_t window_ = 0;
     std::uint32_t owner_ = 0;
     bool ownerKnown_ = false;
+    // The owner's target names as it listed them; empty until Targets().
+    std::vector<std::string> listed_;
     // Written by Stop() to wake a wait.
     FileDescriptor wake_;
     std::atomic<bool> stopped_{false};

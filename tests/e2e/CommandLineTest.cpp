@@ -226,6 +226,24 @@ TEST(CommandLineRun, OutputWritesTextAndFileListsAndReportsWhatIsMissing) {
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
 }
 
+TEST(CommandLineRun, OwnerThatRefusesToListItsOffersIsAClipboardFailure) {
+    Session session;
+    const fs::path offer = session.WorkDir().parent_path() / "offer.txt";
+    WriteFileBytes(offer, "never listed");
+    Process::Options options;
+    options.Environment = session.Environment();
+    options.CaptureStdout = true;
+    Process owner({(fs::path(SORVAK_BINARY_DIR) / "tests" / "e2e" / "sorvak-slowowner").string(),
+                   "--refuse-targets", "UTF8_STRING", offer.string()},
+                  options);
+    ASSERT_TRUE(owner.WaitForLine("ready", 20s));
+    const fs::path text = session.WorkDir() / "t.txt";
+    const Outcome run = RunProgram(session, {"-o", text.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "sorvak: クリップボードを開くことができません\n");
+    EXPECT_FALSE(fs::exists(text));
+}
+
 TEST(CommandLineRun, ReaderThatGoesAwayIsAFailedWrite) {
     Session session;
     // Larger than a pipe's buffer, so the write meets the closed pipe.

@@ -3,10 +3,12 @@
 // one target, and sends that target's bytes as an incremental transfer
 // (ICCCM 2.7.2, INCR) in pieces of a chosen size, whatever the size.
 //
-// Usage: sorvak-slowowner [--piece BYTES] [--stall-after N [--forever]] TARGET FILE
-//   --stall-after N  after the first N pieces of a transfer, send nothing more
-//                    until SIGUSR1 arrives, then go on (once per run);
-//   --forever        ignore SIGUSR1: the owner stays silent.
+// Usage: sorvak-slowowner [--piece BYTES] [--stall-after N [--forever]]
+//                         [--refuse-targets] TARGET FILE
+//   --stall-after N   after the first N pieces of a transfer, send nothing
+//                     more until SIGUSR1 arrives, then go on (once per run);
+//   --forever         ignore SIGUSR1: the owner stays silent;
+//   --refuse-targets  answer the TARGETS request without a property.
 // Prints "ready" once it owns the selection and "stalled" when it holds back a
 // piece; ends when another program takes the selection.
 #include "platform/x11/Xcb.h"
@@ -36,6 +38,7 @@ struct Options {
     std::size_t piece = 4096;
     long stallAfter = -1; // never
     bool forever = false;
+    bool refuseTargets = false;
     std::string target, file;
 };
 
@@ -49,6 +52,8 @@ std::optional<Options> Parse(int argc, char** argv) {
             options.stallAfter = std::strtol(argv[++i], nullptr, 10);
         else if (std::strcmp(argv[i], "--forever") == 0)
             options.forever = true;
+        else if (std::strcmp(argv[i], "--refuse-targets") == 0)
+            options.refuseTargets = true;
         else
             return std::nullopt;
     }
@@ -151,7 +156,9 @@ void Owner::Answer(const xcb_selection_request_event_t& request, xcb_atom_t prop
 void Owner::Request(const xcb_selection_request_event_t& request) {
     // Obsolete requestors name no property: the target's name is used then.
     const xcb_atom_t property = request.property != XCB_NONE ? request.property : request.target;
-    if (request.target == targets_) {
+    if (request.target == targets_ && options_.refuseTargets) {
+        Answer(request, XCB_NONE);
+    } else if (request.target == targets_) {
         const xcb_atom_t offered[] = {targets_, timestamp_, target_};
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM,
                             32, std::size(offered), offered);
@@ -247,7 +254,8 @@ int main(int argc, char** argv) {
     const std::optional<Options> options = Parse(argc, argv);
     if (!options) {
         std::fprintf(stderr,
-                     "usage: %s [--piece BYTES] [--stall-after N [--forever]] TARGET FILE\n",
+                     "usage: %s [--piece BYTES] [--stall-after N [--forever]] "
+                     "[--refuse-targets] TARGET FILE\n",
                      argv[0]);
         return 2;
     }

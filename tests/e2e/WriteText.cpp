@@ -1,12 +1,14 @@
 // Puts its argument (or a generated text of --size N bytes) on the clipboard
 // through the program's clipboard object, then ends as the program does.
 #include "clipboard/Clipboard.h"
+#include "platform/selection/QtClipboard.h"
 #include "platform/x11/ClipboardKeeper.h"
-#include "platform/x11/QtClipboard.h"
+#include "platform/x11/SelectionReader.h"
 
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -21,7 +23,8 @@ int main(int argc, char** argv) {
     } else {
         return 2;
     }
-    sorvak::platform::QtClipboard backend;
+    sorvak::platform::QtClipboard backend(
+        [] { return std::make_unique<sorvak::platform::SelectionReader>(); });
     sorvak::TClipboard clipboard(backend);
     clipboard.WriteText(text);
     return sorvak::platform::KeepClipboardTextAfterExit(backend.WrittenText()) ? 0 : 1;

@@ -2,10 +2,12 @@
 // The clipboard's content taken on a thread of its own, so that the program
 // can open its dialog while the content is still on its way: what the
 // content is shows in its first bytes, the whole of it comes later.
-#include "platform/x11/ClipboardSnapshot.h"
+#include "platform/selection/ClipboardSnapshot.h"
+#include "platform/selection/SelectionSource.h"
 
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -13,14 +15,16 @@
 
 namespace sorvak::platform {
 
-class SelectionReader;
-
 class ClipboardTransfer {
 public:
-    // Starts taking the content at once.
-    ClipboardTransfer();
+    // Opens the transport the content is read through; throws
+    // SelectionTimeout when it cannot.
+    using SourceFactory = std::function<std::unique_ptr<SelectionSource>()>;
+
+    // Starts taking the content at once, from a source `open` gives.
+    explicit ClipboardTransfer(SourceFactory open);
     // Stops the transfer and waits for its thread, which ends at its next
-    // read of the display or of the picture's bytes.
+    // read of the transport or of the picture's bytes.
     ~ClipboardTransfer();
     ClipboardTransfer(const ClipboardTransfer&) = delete;
     ClipboardTransfer& operator=(const ClipboardTransfer&) = delete;
@@ -44,7 +48,8 @@ private:
     bool done_ = false;
     std::optional<ClipboardSnapshot> snapshot_;
     std::exception_ptr failure_;
-    std::unique_ptr<SelectionReader> reader_;
+    SourceFactory open_;
+    std::unique_ptr<SelectionSource> source_;
     std::thread thread_;
 };
 

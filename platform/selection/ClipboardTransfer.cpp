@@ -1,12 +1,12 @@
-#include "platform/x11/ClipboardTransfer.h"
-
-#include "platform/x11/SelectionReader.h"
+#include "platform/selection/ClipboardTransfer.h"
 
 #include <QImageReader>
 
+#include <utility>
+
 namespace sorvak::platform {
 
-ClipboardTransfer::ClipboardTransfer() {
+ClipboardTransfer::ClipboardTransfer(SourceFactory open) : open_(std::move(open)) {
     // Qt's default allocation limit refuses full-page screenshots, and the
     // clipboard picture may be as large as memory allows. The limit is
     // process-wide and the picture decodes while the dialog is open, so it
@@ -14,7 +14,9 @@ ClipboardTransfer::ClipboardTransfer() {
     // limit of its own.
     QImageReader::setAllocationLimit(0);
     try {
-        reader_ = std::make_unique<SelectionReader>();
+        source_ = open_();
+        if (!source_)
+            throw SelectionTimeout("no clipboard transport");
     } catch (...) {
         failure_ = std::current_exception();
         done_ = true;
@@ -33,7 +35,7 @@ void ClipboardTransfer::Run() {
     std::optional<ClipboardSnapshot> snapshot;
     std::exception_ptr failure;
     try {
-        snapshot = TakeSnapshot(*reader_, [this](const ContentOutline& outline) {
+        snapshot = TakeSnapshot(*source_, [this](const ContentOutline& outline) {
             const std::lock_guard lock(mutex_);
             outline_ = outline;
             changed_.notify_all();
@@ -63,8 +65,8 @@ const ClipboardSnapshot& ClipboardTransfer::Whole() {
 }
 
 void ClipboardTransfer::Stop() {
-    if (reader_)
-        reader_->Stop();
+    if (source_)
+        source_->Stop();
 }
 
 } // namespace sorvak::platform

@@ -1,12 +1,13 @@
 #pragma once
-// The X11 CLIPBOARD selection as a Windows-style clipboard. Everything the
-// program may use is taken from the owner once, from the start, with bounded
-// waits, and served from that copy: the owner may change, hang or vanish
-// while a dialog is open. What the content is can be answered from its first
-// bytes, before the rest has come. Writing goes through Qt's clipboard.
+// The clipboard, read through a transport, as a Windows-style clipboard.
+// Everything the program may use is taken from the owner once, from the
+// start, with bounded waits, and served from that copy: the owner may change,
+// hang or vanish while a dialog is open. What the content is can be answered
+// from its first bytes, before the rest has come. Writing goes through Qt's
+// clipboard.
 #include "clipboard/ClipboardBackend.h"
-#include "platform/x11/ClipboardSnapshot.h"
-#include "platform/x11/ClipboardTransfer.h"
+#include "platform/selection/ClipboardSnapshot.h"
+#include "platform/selection/ClipboardTransfer.h"
 
 #include <memory>
 #include <optional>
@@ -16,8 +17,9 @@ namespace sorvak::platform {
 
 class QtClipboard : public ClipboardBackend {
 public:
-    // Starts taking the content; needs the application object.
-    QtClipboard();
+    // Starts taking the content through the transport `open` gives; needs
+    // the application object.
+    explicit QtClipboard(ClipboardTransfer::SourceFactory open);
     ~QtClipboard() override;
 
     bool IsFormatAvailable(unsigned format) override;

@@ -1,4 +1,4 @@
-#include "platform/x11/DeviceBitmapFromImage.h"
+#include "platform/selection/DeviceBitmapFromImage.h"
 
 #include <bit>
 #include <cstdint>

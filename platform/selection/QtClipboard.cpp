@@ -1,10 +1,10 @@
-#include "platform/x11/QtClipboard.h"
+#include "platform/selection/QtClipboard.h"
 
 #include "base/CodePage.h"
 #include "base/Exception.h"
 #include "clipboard/DropFiles.h"
-#include "platform/x11/DeviceBitmapFromImage.h"
-#include "platform/x11/SelectionReader.h"
+#include "platform/selection/DeviceBitmapFromImage.h"
+#include "platform/selection/SelectionSource.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -47,7 +47,7 @@ const std::string& TextOf(const ClipboardSnapshot& content) {
 
 } // namespace
 
-QtClipboard::QtClipboard() = default;
+QtClipboard::QtClipboard(ClipboardTransfer::SourceFactory open) : transfer_(std::move(open)) {}
 QtClipboard::~QtClipboard() = default;
 
 const ClipboardSnapshot& QtClipboard::Content() {
@@ -87,7 +87,7 @@ bool QtClipboard::IsFormatAvailable(unsigned format) {
 }
 
 bool QtClipboard::Open() {
-    // The X11 selection has no open and close: nobody can hold it shut.
+    // Selections have no open and close: nobody can hold them shut.
     return true;
 }
 
@@ -149,7 +149,7 @@ std::optional<std::pair<std::int32_t, std::int32_t>> QtClipboard::GetBitmapSize(
 }
 
 std::optional<DevicePalette> QtClipboard::GetPalette() {
-    return std::nullopt; // X11 offers no palettes
+    return std::nullopt; // no transport offers palettes
 }
 
 void QtClipboard::Abandon() {
