@@ -7,7 +7,7 @@ what=${1:-test}
 packages=(
     # build and run
     cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n libxcb1-dev
+    qt6-base-dev qt6-translations-l10n libxcb1-dev libxcb-xfixes0-dev
     # the program's catalogues are compiled by lrelease (Qt6LinguistTools)
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     zlib1g-dev libjpeg62-turbo-dev
