@@ -9,6 +9,8 @@
 #include "platform/selection/QtClipboard.h"
 #include "platform/x11/SelectionWatch.h"
 
+#include <QCoreApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <ctime>
 
@@ -42,16 +44,20 @@ int RunWatch(const WatchOptions& options, const platform::ClipboardTransfer::Sou
         PrintError(cli::TextId::WriteFailed, failure.what());
         return cli::ExitFailed;
     }
-    // A notice's action is not waited for here: the next copy must not be.
-    const std::chrono::milliseconds noWait{0};
-    while (watch->WaitForNewOwner()) {
+    // Notices stay answerable while the watch goes on: their actions come
+    // through the same event loop as the display's events.
+    std::optional<platform::SaveNotifier> notifier;
+    if (options.Notify)
+        notifier.emplace();
+
+    const auto saveCurrent = [&] {
         platform::SaveNotice notice;
         try {
             platform::QtClipboard backend(open);
             TClipboard clipboard(backend);
             const std::optional<std::string> saved = saver.SaveCurrent(clipboard);
             if (!saved)
-                continue;
+                return;
             std::printf("%s\n", saved->c_str());
             std::fflush(stdout);
             notice.File = saved;
@@ -60,10 +66,23 @@ int RunWatch(const WatchOptions& options, const platform::ClipboardTransfer::Sou
             notice.Failure = platform::ShownMessage(failure);
             PrintError(cli::TextId::WriteFailed, notice.Failure);
         }
-        if (options.Notify)
-            platform::NotifySave(notice, noWait);
-    }
-    return cli::ExitFailed;
+        if (notifier)
+            notifier->Notify(notice);
+    };
+    QSocketNotifier display(watch->Descriptor(), QSocketNotifier::Read);
+    QObject::connect(&display, &QSocketNotifier::activated, [&] {
+        // A save's waits may run the event loop: the owners that come then
+        // are taken by the loop below once it is done.
+        display.setEnabled(false);
+        // Until nothing is left queued: events read during a save wait in
+        // the connection, not on the descriptor.
+        while (watch->TakeNewOwner())
+            saveCurrent();
+        display.setEnabled(true);
+        if (watch->Broken())
+            QCoreApplication::exit(cli::ExitFailed);
+    });
+    return QCoreApplication::exec();
 }
 
 } // namespace sorvak::app

@@ -15,9 +15,9 @@ struct WatchOptions {
     bool Notify = false;
 };
 
-// Needs the application object. Prints each file's path on standard output
-// and each failure on standard error, and goes on; the exit status once the
-// display goes away.
+// Runs the application's event loop. Prints each file's path on standard
+// output and each failure on standard error, and goes on; the exit status
+// once the display goes away.
 int RunWatch(const WatchOptions& options, const platform::ClipboardTransfer::SourceFactory& open);
 
 } // namespace sorvak::app

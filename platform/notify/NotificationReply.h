@@ -1,30 +1,36 @@
 #pragma once
-// Waits for the server's answer to one notification: the action the user
-// chose, or its closing.
+// The notified files that still wait for the user, by notification id: the
+// server's ActionInvoked shows one in the file manager, NotificationClosed
+// lets it go.
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QUrl>
+
+#include <map>
 
 namespace sorvak::platform {
 
-class NotificationReply : public QObject {
+class NotificationReplies : public QObject {
     Q_OBJECT
 
 public:
-    explicit NotificationReply(uint id) : id_(id) {}
+    explicit NotificationReplies(QDBusConnection bus);
 
-    // The action chosen within `milliseconds`, or an empty string.
-    QString WaitForAction(int milliseconds);
+    const QDBusConnection& Bus() const { return bus_; }
+    void Expect(uint id, const QUrl& file);
+    bool Waiting() const { return !files_.empty(); }
 
 signals:
-    void Ended();
+    void Answered();
 
 public slots:
     void OnActionInvoked(uint id, const QString& action);
     void OnClosed(uint id, uint reason);
 
 private:
-    uint id_;
-    QString action_;
+    QDBusConnection bus_;
+    std::map<uint, QUrl> files_;
 };
 
 } // namespace sorvak::platform

@@ -3,12 +3,12 @@
 #include "platform/notify/NotificationReply.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QEventLoop>
 #include <QFileInfo>
-#include <QProcess>
+#include <QTimer>
 #include <QUrl>
 
 namespace sorvak::platform {
@@ -17,7 +17,6 @@ namespace {
 
 const QString NotificationsService = QStringLiteral("org.freedesktop.Notifications");
 const QString NotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
-const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 // No answer within this is no server: the save does not wait on it.
 constexpr int CallTimeoutMs = 2000;
 
@@ -26,42 +25,33 @@ QDBusMessage NotificationsCall(const QString& method) {
                                           NotificationsService, method);
 }
 
+// A server that runs, or that the bus starts on the first call (dunst often
+// is); without one, calling would only wait.
+bool ServerThere(QDBusConnection& bus) {
+    if (!bus.isConnected() || bus.interface() == nullptr)
+        return false;
+    QDBusConnectionInterface& names = *bus.interface();
+    return names.isServiceRegistered(NotificationsService).value() ||
+           names.activatableServiceNames().value().contains(NotificationsService);
+}
+
 bool ServerTakesMarkup(QDBusConnection& bus) {
     const QDBusReply<QStringList> capabilities =
         bus.call(NotificationsCall(QStringLiteral("GetCapabilities")), QDBus::Block, CallTimeoutMs);
     return capabilities.isValid() && capabilities.value().contains(QStringLiteral("body-markup"));
 }
 
-QUrl FileUrl(const std::string& file) {
-    return QUrl::fromLocalFile(QFileInfo(QString::fromStdString(file)).absoluteFilePath());
-}
-
-void ShowInFileManager(QDBusConnection& bus, const QUrl& file) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        FileManagerService, QStringLiteral("/org/freedesktop/FileManager1"), FileManagerService,
-        QStringLiteral("ShowItems"));
-    call << QStringList{QString::fromUtf8(file.toEncoded())} << QString();
-    const QDBusMessage answer = bus.call(call, QDBus::Block, CallTimeoutMs);
-    if (answer.type() == QDBusMessage::ReplyMessage)
-        return;
-    // No file manager on the bus: the folder, by whatever opens folders.
-    QProcess::startDetached(QStringLiteral("xdg-open"),
-                            {QFileInfo(file.toLocalFile()).absolutePath()});
-}
-
 } // namespace
 
-void NotifySave(const SaveNotice& notice, std::chrono::milliseconds wait) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr)
-        return;
-    // A server may be started by the bus on the first call (dunst often is);
-    // without one that runs or can be started, calling would only wait.
-    QDBusConnectionInterface& names = *bus.interface();
-    if (!names.isServiceRegistered(NotificationsService).value() &&
-        !names.activatableServiceNames().value().contains(NotificationsService))
-        return;
+SaveNotifier::SaveNotifier()
+    : replies_(std::make_unique<NotificationReplies>(QDBusConnection::sessionBus())) {}
 
+SaveNotifier::~SaveNotifier() = default;
+
+void SaveNotifier::Notify(const SaveNotice& notice) {
+    QDBusConnection bus = replies_->Bus();
+    if (!ServerThere(bus))
+        return;
     const bool markup = ServerTakesMarkup(bus);
     const auto body = [markup](const QString& text) {
         return markup ? text.toHtmlEscaped() : text;
@@ -72,7 +62,8 @@ void NotifySave(const SaveNotice& notice, std::chrono::milliseconds wait) {
     QStringList actions;
     QUrl url;
     if (notice.File) {
-        url = FileUrl(*notice.File);
+        url =
+            QUrl::fromLocalFile(QFileInfo(QString::fromStdString(*notice.File)).absoluteFilePath());
         const QFileInfo file(url.toLocalFile());
         summary =
             QCoreApplication::translate("Notification", "%1 を保存しました").arg(file.fileName());
@@ -93,17 +84,26 @@ void NotifySave(const SaveNotice& notice, std::chrono::milliseconds wait) {
     call << QStringLiteral("Sorvak") << 0u << QStringLiteral("sorvak") << summary << text << actions
          << hints << -1;
     const QDBusReply<uint> id = bus.call(call, QDBus::Block, CallTimeoutMs);
-    if (!id.isValid() || actions.isEmpty() || wait.count() <= 0)
-        return;
+    if (id.isValid() && !actions.isEmpty())
+        replies_->Expect(id.value(), url);
+}
 
-    NotificationReply reply(id.value());
-    bus.connect(NotificationsService, NotificationsPath, NotificationsService,
-                QStringLiteral("ActionInvoked"), &reply, SLOT(OnActionInvoked(uint, QString)));
-    bus.connect(NotificationsService, NotificationsPath, NotificationsService,
-                QStringLiteral("NotificationClosed"), &reply, SLOT(OnClosed(uint, uint)));
-    const QString action = reply.WaitForAction(static_cast<int>(wait.count()));
-    if (action == QLatin1String("default") || action == QLatin1String("show"))
-        ShowInFileManager(bus, url);
+void SaveNotifier::WaitForActions(std::chrono::milliseconds wait) {
+    if (!replies_->Waiting() || wait.count() <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(wait.count()), &loop, &QEventLoop::quit);
+    QObject::connect(replies_.get(), &NotificationReplies::Answered, &loop, [&] {
+        if (!replies_->Waiting())
+            loop.quit();
+    });
+    loop.exec();
+}
+
+void NotifySave(const SaveNotice& notice, std::chrono::milliseconds wait) {
+    SaveNotifier notifier;
+    notifier.Notify(notice);
+    notifier.WaitForActions(wait);
 }
 
 } // namespace sorvak::platform

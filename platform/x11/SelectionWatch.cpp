@@ -4,43 +4,13 @@
 
 #include <xcb/xfixes.h>
 
-#include <atomic>
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace sorvak::platform {
 
 struct SelectionWatch::State {
     XcbConnection connection;
     std::uint8_t firstEvent = 0;
-    // Stop() writes to it; the wait polls it beside the display.
-    int stopRead = -1;
-    int stopWrite = -1;
-    std::atomic<bool> stopped{false};
-
-    ~State() {
-        if (stopRead >= 0)
-            ::close(stopRead);
-        if (stopWrite >= 0)
-            ::close(stopWrite);
-    }
-
-    // The next event, waiting for it; nothing when stopped or disconnected.
-    XcbEvent NextEvent(bool wait) {
-        for (;;) {
-            if (XcbEvent event{xcb_poll_for_event(connection)})
-                return event;
-            if (!wait || stopped || connection.HasError())
-                return {};
-            pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0},
-                             {stopRead, POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
-                return {};
-        }
-    }
 
     bool IsNewOwner(const xcb_generic_event_t& event) const {
         if ((event.response_type & 0x7F) != firstEvent + XCB_XFIXES_SELECTION_NOTIFY)
@@ -67,28 +37,23 @@ SelectionWatch::SelectionWatch() : state_(std::make_unique<State>()) {
                                       InternAtom(s.connection, "CLIPBOARD"),
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
     xcb_flush(s.connection);
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw std::runtime_error("cannot make a pipe");
-    s.stopRead = pipe[0];
-    s.stopWrite = pipe[1];
 }
 
 SelectionWatch::~SelectionWatch() = default;
 
-bool SelectionWatch::WaitForNewOwner() {
-    State& s = *state_;
-    bool found = false;
-    // Waits for the first new owner, then takes the ones already queued.
-    while (XcbEvent event = s.NextEvent(!found))
-        found = s.IsNewOwner(*event) || found;
-    return found && !s.stopped;
+int SelectionWatch::Descriptor() const {
+    return xcb_get_file_descriptor(state_->connection);
 }
 
-void SelectionWatch::Stop() {
-    state_->stopped = true;
-    const char byte = 0;
-    [[maybe_unused]] const ssize_t ignored = ::write(state_->stopWrite, &byte, 1);
+bool SelectionWatch::TakeNewOwner() {
+    bool found = false;
+    while (const XcbEvent event{xcb_poll_for_event(state_->connection)})
+        found = state_->IsNewOwner(*event) || found;
+    return found;
+}
+
+bool SelectionWatch::Broken() const {
+    return state_->connection.HasError();
 }
 
 } // namespace sorvak::platform

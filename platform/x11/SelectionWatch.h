@@ -15,12 +15,15 @@ public:
     SelectionWatch(const SelectionWatch&) = delete;
     SelectionWatch& operator=(const SelectionWatch&) = delete;
 
-    // Waits for the next new owner; false once the display went away or
-    // Stop() was called. Owners that came while the last content was being
-    // saved count as one: only the newest content is there to read.
-    bool WaitForNewOwner();
-    // Ends the wait under way and every later one; safe from any thread.
-    void Stop();
+    // Readable when the display sends something: for an event loop's watch.
+    int Descriptor() const;
+    // Takes what the display has sent, without waiting: true when another
+    // program took the clipboard since the last call. Owners that came while
+    // the last content was being saved count as one: only the newest
+    // content is there to read.
+    bool TakeNewOwner();
+    // The display went away.
+    bool Broken() const;
 
 private:
     struct State;
