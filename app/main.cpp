@@ -1,4 +1,5 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
+#include "app/ClipboardChoice.h"
 #include "app/CommandLineRun.h"
 #include "base/Paths.h"
 #include "cli/CommandLine.h"
@@ -7,9 +8,6 @@
 #include "platform/filedialog/SystemFileDialog.h"
 #include "platform/qt/MessageBoxes.h"
 #include "platform/selection/QtClipboard.h"
-#include "platform/x11/ClipboardKeeper.h"
-#include "platform/x11/Display.h"
-#include "platform/x11/SelectionReader.h"
 #include "widgets/FrText.h"
 #include "widgets/QtDialogPanes.h"
 #include "widgets/WriteProgressWindow.h"
@@ -19,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -43,16 +42,15 @@ int main(int argc, char** argv) {
     std::string initialFolder;
     if (const auto status = sorvak::app::AnswerWithoutDisplay(line, initialFolder))
         return *status;
-    // Qt aborts without a display; say what is missing instead.
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0' || !sorvak::platform::CanOpenDisplay()) {
+    // Qt aborts without a display; say what is missing instead. The
+    // clipboard's transport decides the windows' platform too.
+    const std::optional<sorvak::app::ClipboardTransport> transport =
+        sorvak::app::ChooseClipboardTransport();
+    if (!transport) {
+        const char* display = std::getenv("DISPLAY");
         sorvak::app::PrintError(sorvak::cli::TextId::NoDisplay, display != nullptr ? display : "");
         return sorvak::cli::ExitFailed;
     }
-    // A program without a focused window cannot read the Wayland clipboard;
-    // through XWayland the compositor keeps the X11 clipboard in step. So
-    // X11 it is, whatever platform the session asks Qt for.
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
 
     QApplication application(argc, argv);
     // The title, without setApplicationDisplayName: that would be appended
@@ -63,8 +61,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     sorvak::platform::InstallQtTranslations();
 
-    sorvak::platform::QtClipboard clipboardBackend(
-        [] { return std::make_unique<sorvak::platform::SelectionReader>(); });
+    sorvak::platform::QtClipboard clipboardBackend(sorvak::app::OpenTransport(*transport));
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
         return sorvak::app::SaveOutput(clipboard, line);
@@ -91,6 +88,6 @@ int main(int argc, char** argv) {
     services.InitialFolder = initialFolder;
     { sorvak::TDataModule1 module(std::move(services)); }
     if (clipboardBackend.WroteText())
-        sorvak::platform::KeepClipboardTextAfterExit(clipboardBackend.WrittenText());
+        sorvak::app::KeepCopiedText(*transport, clipboardBackend.WrittenText());
     return 0;
 }

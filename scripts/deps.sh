@@ -8,6 +8,8 @@ packages=(
     # build and run
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libxcb1-dev libxcb-xfixes0-dev
+    # the Wayland clipboard (data-control) and Qt's Wayland platform
+    libwayland-dev wayland-protocols qt6-wayland
     # the program's catalogues are compiled by lrelease (Qt6LinguistTools)
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     zlib1g-dev libjpeg62-turbo-dev
@@ -27,6 +29,14 @@ if [[ $what == test ]]; then
         dbus-daemon dbus-bin dunst
         # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
         weston xwayland wl-clipboard
+        # a headless wlroots compositor, keystrokes and screenshots there, and
+        # a focused Wayland window (GTK from Python)
+        sway wtype grim gir1.2-gtk-3.0
+        # GNOME's compositor, headless (no data-control: XWayland's clipboard)
+        mutter dbus
+        # KDE's compositor (run from a copy: the installed one carries a file
+        # capability that containers may refuse)
+        kwin-wayland
         # the install test validates the desktop entry
         desktop-file-utils
         # the Debian package test: cpack's dependency computation, lintian,
