@@ -7,12 +7,14 @@
 #include "platform/notify/SaveNotification.h"
 #include "platform/qt/ShownTexts.h"
 #include "platform/selection/QtClipboard.h"
+#include "platform/wayland/DataControlWatch.h"
 #include "platform/x11/SelectionWatch.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 
 namespace sorvak::app {
 
@@ -27,7 +29,8 @@ std::tm LocalNow() {
 
 } // namespace
 
-int RunWatch(const WatchOptions& options, const platform::ClipboardTransfer::SourceFactory& open) {
+int RunWatch(const WatchOptions& options, ClipboardTransport transport) {
+    const platform::ClipboardTransfer::SourceFactory open = OpenTransport(transport);
     WatchRequest request;
     request.Folder = options.Folder;
     request.NameTemplate = options.NameTemplate;
@@ -37,9 +40,12 @@ int RunWatch(const WatchOptions& options, const platform::ClipboardTransfer::Sou
     WatchSaver saver(std::move(request));
     // The watch's own connection; each content is then read once through
     // the program's snapshot, and let go once saved.
-    std::optional<platform::SelectionWatch> watch;
+    std::unique_ptr<platform::SelectionChanges> watch;
     try {
-        watch.emplace();
+        if (transport == ClipboardTransport::Wayland)
+            watch = std::make_unique<platform::DataControlWatch>();
+        else
+            watch = std::make_unique<platform::SelectionWatch>();
     } catch (const std::exception& failure) {
         PrintError(cli::TextId::WriteFailed, failure.what());
         return cli::ExitFailed;

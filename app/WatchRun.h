@@ -1,7 +1,7 @@
 #pragma once
 // --watch: stays running and saves each new clipboard content into a folder
 // until an ending signal (SIGTERM, SIGINT, SIGHUP) or the display ends it.
-#include "platform/selection/ClipboardTransfer.h"
+#include "app/ClipboardChoice.h"
 
 #include <optional>
 #include <string>
@@ -18,6 +18,6 @@ struct WatchOptions {
 // Runs the application's event loop. Prints each file's path on standard
 // output and each failure on standard error, and goes on; the exit status
 // once the display goes away.
-int RunWatch(const WatchOptions& options, const platform::ClipboardTransfer::SourceFactory& open);
+int RunWatch(const WatchOptions& options, ClipboardTransport transport);
 
 } // namespace sorvak::app
