@@ -6,6 +6,7 @@
 #include "driver/WatchSave.h"
 #include "platform/notify/SaveNotification.h"
 #include "platform/qt/ShownTexts.h"
+#include "platform/selection/OwnCopy.h"
 #include "platform/selection/QtClipboard.h"
 #include "platform/wayland/DataControlWatch.h"
 #include "platform/x11/SelectionWatch.h"
@@ -59,6 +60,10 @@ int RunWatch(const WatchOptions& options, ClipboardTransport transport) {
     const auto saveCurrent = [&] {
         platform::SaveNotice notice;
         try {
+            // What this program copied itself (a file list's paths) is no
+            // new content of the user's.
+            if (platform::IsOwnCopy(*open()))
+                return;
             platform::QtClipboard backend(open);
             TClipboard clipboard(backend);
             const std::optional<std::string> saved = saver.SaveCurrent(clipboard);
