@@ -1,8 +1,9 @@
 #include "app/WatchRun.h"
 
-#include "app/CommandLineRun.h"
+#include "app/Terminal.h"
 #include "base/ClipboardFormats.h"
 #include "base/Paths.h"
+#include "cli/CommandLine.h"
 #include "driver/WatchSave.h"
 #include "platform/notify/SaveNotification.h"
 #include "platform/qt/ShownTexts.h"
@@ -32,6 +33,7 @@ std::tm LocalNow() {
 
 int RunWatch(const WatchOptions& options, ClipboardTransport transport) {
     const platform::ClipboardTransfer::SourceFactory open = OpenTransport(transport);
+    const ErrorLine errors(options.Quiet);
     WatchRequest request;
     request.Folder = options.Folder;
     request.NameTemplate = options.NameTemplate;
@@ -48,7 +50,7 @@ int RunWatch(const WatchOptions& options, ClipboardTransport transport) {
         else
             watch = std::make_unique<platform::SelectionWatch>();
     } catch (const std::exception& failure) {
-        PrintError(cli::TextId::WriteFailed, failure.what());
+        errors.Print(failure);
         return cli::ExitFailed;
     }
     // Notices stay answerable while the watch goes on: their actions come
@@ -75,7 +77,7 @@ int RunWatch(const WatchOptions& options, ClipboardTransport transport) {
             notice.Picture = clipboard.QueryFormat(CF_BITMAP);
         } catch (const std::exception& failure) {
             notice.Failure = platform::ShownMessage(failure);
-            PrintError(cli::TextId::WriteFailed, notice.Failure);
+            errors.Print(failure);
         }
         if (notifier)
             notifier->Notify(notice);

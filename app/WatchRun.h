@@ -13,6 +13,7 @@ struct WatchOptions {
     std::optional<std::string> NameTemplate;
     std::optional<std::string> Format;
     bool Notify = false;
+    bool Quiet = false; // no error lines
 };
 
 // Runs the application's event loop. Prints each file's path on standard

@@ -34,13 +34,15 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a descriptor.
+    const sorvak::app::StandardStreams streams = sorvak::app::OpenClosedStandardStreams();
     std::setlocale(LC_ALL, "");
     sorvak::app::InstallCommandLineTranslator();
     // Options first: help, version and a wrong option need no display.
     const sorvak::cli::CommandLine line =
         sorvak::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     std::string initialFolder;
-    if (const auto status = sorvak::app::AnswerWithoutDisplay(line, initialFolder))
+    if (const auto status = sorvak::app::AnswerWithoutDisplay(line, streams, initialFolder))
         return *status;
     // Qt aborts without a display; say what is missing instead. The
     // clipboard's transport decides the windows' platform too.
@@ -48,9 +50,14 @@ int main(int argc, char** argv) {
         sorvak::app::ChooseClipboardTransport();
     if (!transport) {
         const char* display = std::getenv("DISPLAY");
-        sorvak::app::PrintError(sorvak::cli::TextId::NoDisplay, display != nullptr ? display : "");
+        sorvak::app::ErrorLine(line.Quiet)
+            .Print(sorvak::cli::TextId::NoDisplay, {display != nullptr ? display : ""});
         return sorvak::cli::ExitFailed;
     }
+    const sorvak::platform::ClipboardTransfer::SourceFactory openTransport =
+        sorvak::app::OpenTransport(*transport);
+    if (line.Action == sorvak::cli::Action::ListTypes)
+        return sorvak::app::ListTypes(openTransport, line);
 
     QApplication application(argc, argv);
     // The title, without setApplicationDisplayName: that would be appended
@@ -61,7 +68,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     sorvak::platform::InstallQtTranslations();
 
-    sorvak::platform::QtClipboard clipboardBackend(sorvak::app::OpenTransport(*transport));
+    sorvak::platform::QtClipboard clipboardBackend(openTransport);
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
         return sorvak::app::SaveOutput(clipboard, line);

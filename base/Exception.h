@@ -5,8 +5,11 @@
 // ANSI code page, is converted where it enters the message.
 #include "base/ShownText.h"
 
+#include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -36,5 +39,13 @@ class EAbort : public Exception {
 public:
     EAbort() : Exception(std::string()) {}
 };
+
+// A failure's message as the user reads it, UTF-8, through translate (a
+// catalogued source text to the session's language): a message made from a
+// catalogued format has the format translated first, then filled with its
+// arguments in order. Running out of memory reads as the system's text for
+// it. The error box and the command line both say it so.
+std::string TranslatedMessage(const std::exception& failure,
+                              const std::function<std::string(std::string_view)>& translate);
 
 } // namespace sorvak

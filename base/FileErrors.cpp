@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace sorvak {
 
@@ -40,6 +41,8 @@ std::string CannotCreateFileMessage(const std::string& path, int errnum) {
 EFCreateError::EFCreateError(const std::string& path, int errnum)
     : Exception(CannotCreateFile, FileMessageArguments(path, errnum)) {}
 
-EWriteError::EWriteError() : Exception(SORVAK_TEXT("sorvak", "ストリームへの書き込みエラー")) {}
+EWriteError::EWriteError(std::string target, int errnum)
+    : Exception(SORVAK_TEXT("sorvak", "ストリームへの書き込みエラー")), target_(std::move(target)),
+      errno_(errnum) {}
 
 } // namespace sorvak

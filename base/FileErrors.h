@@ -27,10 +27,19 @@ public:
     EFCreateError(const std::string& path, int errnum);
 };
 
-// Fewer bytes reached the file than were asked for: "ストリームへの書き込みエラー".
+// Fewer bytes reached the file than were asked for: "ストリームへの書き込みエラー",
+// the box's text. The command line names the cause as well: what was written
+// (a code-page name, or the name of a stream) and the system's errno, 0 where
+// the system gave none.
 class EWriteError : public Exception {
 public:
-    EWriteError();
+    explicit EWriteError(std::string target = {}, int errnum = 0);
+    const std::string& Target() const { return target_; }
+    int Errno() const { return errno_; }
+
+private:
+    std::string target_;
+    int errno_;
 };
 
 } // namespace sorvak

@@ -2,7 +2,7 @@
 
 #include "base/FileDescriptor.h"
 #include "base/FileErrors.h"
-#include "base/FileNames.h"
+#include "base/FilePath.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,7 +29,11 @@ std::optional<std::string> Fail(int* errnum, int error) {
 } // namespace
 
 std::optional<std::string> ReadFileHead(const std::string& name, std::size_t limit, int* errnum) {
-    const std::string path = SystemFileName(name);
+    return ReadFileHead(FilePath::FromName(name), limit, errnum);
+}
+
+std::optional<std::string> ReadFileHead(const FilePath& file, std::size_t limit, int* errnum) {
+    const std::string& path = file.Bytes();
     // Look before opening: opening a device can itself do something (a tape
     // rewinds, a terminal becomes ours).
     struct stat info {};

@@ -3,6 +3,7 @@
 // only, so that a FIFO, a device or a socket named by a user or a setting
 // cannot hang the program.
 #include "base/Exception.h"
+#include "base/FilePath.h"
 
 #include <cstddef>
 #include <optional>
@@ -17,6 +18,8 @@ namespace sorvak {
 // reason: the open or read error, EISDIR for a folder, EINVAL for any other
 // file that is not a regular one.
 std::optional<std::string> ReadFileHead(const std::string& path, std::size_t limit,
+                                        int* errnum = nullptr);
+std::optional<std::string> ReadFileHead(const FilePath& path, std::size_t limit,
                                         int* errnum = nullptr);
 
 // "ファイル "%s". %s は開けません" (FileMessageArguments).

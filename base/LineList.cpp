@@ -97,9 +97,13 @@ void LineList::WriteStream(std::ostream& out) const {
 }
 
 void LineList::WriteFile(const std::string& fileName) const {
+    WriteFile(FilePath::FromName(fileName));
+}
+
+void LineList::WriteFile(const FilePath& path) const {
     // The new file is created before the text is built, so a failure to
     // create costs no work.
-    OutputFile file(fileName);
+    OutputFile file(path);
     file.Write(JoinText());
     file.Close();
 }

@@ -2,6 +2,7 @@
 // An ordered list of 8-bit text lines, each with an optional attached object
 // that the list does not own. Bytes are never converted between code pages.
 #include "base/CodePage.h"
+#include "base/FilePath.h"
 
 #include <cstddef>
 #include <iosfwd>
@@ -48,6 +49,7 @@ public:
     // the joined text in one write.
     // Throws EFCreateError or EWriteError (FileErrors.h).
     void WriteFile(const std::string& fileName) const;
+    void WriteFile(const FilePath& path) const;
     // Reads from the stream's position to its end and splits that text.
     void ReadStream(std::istream& in);
 

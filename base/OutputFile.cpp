@@ -89,8 +89,8 @@ std::string ResolveLinks(const std::string& path) {
     return current;
 }
 
-OutputFile::OutputFile(const std::string& path, FileCalls& calls)
-    : calls_(calls), path_(path), target_(ResolveLinks(SystemFileName(path))) {
+OutputFile::OutputFile(const FilePath& path, FileCalls& calls)
+    : calls_(calls), path_(path.Name()), target_(ResolveLinks(path.Bytes())) {
     struct stat old {};
     const bool replacing = ::stat(target_.c_str(), &old) == 0;
     if (!replacing && errno != ENOENT)
@@ -158,7 +158,7 @@ void OutputFile::Write(std::string_view bytes) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            throw EWriteError();
+            throw EWriteError(path_, written < 0 ? errno : 0);
         data += written;
         left -= static_cast<std::size_t>(written);
         written_ += written;
@@ -179,12 +179,14 @@ void OutputFile::Close() {
     // A full disk behind delayed allocation or a network mount shows only
     // here; EINVAL means the filesystem keeps nothing to flush.
     if (calls_.Sync(fd_.get()) != 0 && errno != EINVAL) {
+        const int error = errno;
         Discard();
-        throw EWriteError();
+        throw EWriteError(path_, error);
     }
     if (calls_.Close(fd_.release()) != 0 && errno != EINTR) {
+        const int error = errno;
         Discard();
-        throw EWriteError();
+        throw EWriteError(path_, error);
     }
     if (calls_.Rename(temp_.c_str(), target_.c_str()) != 0) {
         const int error = errno;
@@ -198,6 +200,10 @@ void OutputFile::Close() {
 }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
+    WriteWholeFile(FilePath::FromName(path), bytes);
+}
+
+void WriteWholeFile(const FilePath& path, std::string_view bytes) {
     OutputFile file(path);
     file.Write(bytes);
     file.Close();

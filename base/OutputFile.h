@@ -4,6 +4,7 @@
 // once it was written and flushed. Until then the old file stays byte for byte.
 #include "base/FileDescriptor.h"
 #include "base/FileErrors.h"
+#include "base/FilePath.h"
 #include "base/InterruptCleanup.h"
 
 #include <string>
@@ -33,18 +34,20 @@ std::string ResolveLinks(const std::string& path);
 
 class OutputFile {
 public:
-    // Creates the new file beside the target, whose name is in the locale's
-    // code page (FileNames.h). An existing target that is not a regular file
+    // Creates the new file beside the target. An existing target that is not a regular file
     // (folder, FIFO, device, socket) is refused. Throws EFCreateError with the
     // target's path. Until Close, a program ended by a signal removes the new
     // file first (InterruptCleanup.h).
-    explicit OutputFile(const std::string& path, FileCalls& calls = FileCalls::System());
+    explicit OutputFile(const FilePath& path, FileCalls& calls = FileCalls::System());
+    // The same for a name in the locale's code page (FileNames.h).
+    explicit OutputFile(const std::string& name, FileCalls& calls = FileCalls::System())
+        : OutputFile(FilePath::FromName(name), calls) {}
     // Without a successful Close the new file is removed and the target stays.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Writes every byte or throws EWriteError.
+    // Writes every byte or throws EWriteError (naming the file and errno).
     void Write(std::string_view bytes);
     // Flushes, closes and puts the file in place. A failed flush or close
     // throws EWriteError, a failed rename EFCreateError; the target stays.
@@ -65,5 +68,6 @@ private:
 
 // Creates or replaces the file with the bytes: OutputFile, Write, Close.
 void WriteWholeFile(const std::string& path, std::string_view bytes);
+void WriteWholeFile(const FilePath& path, std::string_view bytes);
 
 } // namespace sorvak

@@ -22,7 +22,18 @@ CommandLine UsageError(std::string message) {
     return line;
 }
 
-enum class Option { None, Help, Version, Folder, Output, Format, AddThunarAction };
+enum class Option {
+    None,
+    Help,
+    Version,
+    Folder,
+    Output,
+    Format,
+    AddThunarAction,
+    NoClobber,
+    Quiet,
+    ListTypes,
+};
 
 struct Spelling {
     std::string_view Name;
@@ -40,6 +51,11 @@ constexpr Spelling Spellings[] = {
     {"--output", Option::Output, true},
     {"--format", Option::Format, true},
     {"--add-thunar-action", Option::AddThunarAction, false},
+    {"--list-types", Option::ListTypes, false},
+    {"-n", Option::NoClobber, false},
+    {"--no-clobber", Option::NoClobber, false},
+    {"-q", Option::Quiet, false},
+    {"--quiet", Option::Quiet, false},
 };
 
 const Spelling* Find(std::string_view name) {
@@ -58,11 +74,19 @@ const std::vector<std::string>& PictureFormatNames() {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
-    bool help = false, version = false, thunar = false;
+    bool help = false, version = false, thunar = false, listTypes = false;
+    // The first mistake; help and version still answer over it.
+    std::optional<CommandLine> error;
+    const auto fail = [&error](std::string message) {
+        if (!error)
+            error = UsageError(std::move(message));
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument == "--" || argument == "-" || argument.empty() || argument[0] != '-')
-            return UsageError(Text(TextId::UnexpectedArgument, {argument}));
+        if (argument == "--" || argument == "-" || argument.empty() || argument[0] != '-') {
+            fail(Text(TextId::UnexpectedArgument, {argument}));
+            continue;
+        }
         // --name=value, and -oFILE as short options take their value.
         std::string name = argument;
         std::optional<std::string> value;
@@ -76,11 +100,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             value = argument.substr(2);
         }
         const Spelling* spelling = Find(name);
-        if (spelling == nullptr || (value && !spelling->TakesValue))
-            return UsageError(Text(TextId::UnknownOption, {argument}));
+        if (spelling == nullptr || (value && !spelling->TakesValue)) {
+            fail(Text(TextId::UnknownOption, {argument}));
+            continue;
+        }
         if (spelling->TakesValue && !value) {
-            if (i + 1 == arguments.size())
-                return UsageError(Text(TextId::MissingValue, {name}));
+            if (i + 1 == arguments.size()) {
+                fail(Text(TextId::MissingValue, {name}));
+                continue;
+            }
             value = arguments[++i];
         }
         std::optional<std::string>* slot = nullptr;
@@ -93,6 +121,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             break;
         case Option::AddThunarAction:
             thunar = true;
+            break;
+        case Option::ListTypes:
+            listTypes = true;
+            break;
+        case Option::NoClobber:
+            line.NoClobber = true;
+            break;
+        case Option::Quiet:
+            line.Quiet = true;
             break;
         case Option::Folder:
             slot = &line.Folder;
@@ -108,13 +145,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         if (slot != nullptr) {
             if (*slot)
-                return UsageError(Text(TextId::GivenTwice, {name}));
-            if (value->empty())
-                return UsageError(Text(TextId::MissingValue, {name}));
-            *slot = *value;
+                fail(Text(TextId::GivenTwice, {name}));
+            else if (value->empty())
+                fail(Text(TextId::MissingValue, {name}));
+            else
+                *slot = *value;
         }
     }
-    // Help and version answer whatever else was given, as most programs do.
+    // Help and version answer whatever else was given, a mistake included.
     if (help) {
         line.Action = Action::Help;
         return line;
@@ -122,6 +160,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (version) {
         line.Action = Action::Version;
         return line;
+    }
+    if (error) {
+        error->Quiet = line.Quiet;
+        return *error;
     }
     if (line.Format) {
         const std::string format = Lower(*line.Format);
@@ -138,6 +180,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (line.Folder || line.Output)
             return UsageError(Text(TextId::UnexpectedArgument, {"--add-thunar-action"}));
         line.Action = Action::AddThunarAction;
+    }
+    if (listTypes) {
+        if (thunar || line.Folder || line.Output)
+            return UsageError(Text(TextId::UnexpectedArgument, {"--list-types"}));
+        line.Action = Action::ListTypes;
     }
     return line;
 }

@@ -15,7 +15,7 @@ enum ExitStatus : int {
     ExitNothing = 3, // nothing that can be saved, or not the kind asked for
 };
 
-enum class Action { Run, Help, Version, AddThunarAction, UsageError };
+enum class Action { Run, Help, Version, AddThunarAction, ListTypes, UsageError };
 
 struct CommandLine {
     cli::Action Action = cli::Action::Run;
@@ -25,6 +25,10 @@ struct CommandLine {
     std::optional<std::string> Output;
     // --format, in lower case: one of PictureFormatNames().
     std::optional<std::string> Format;
+    // -n / --no-clobber: an existing file is not replaced.
+    bool NoClobber = false;
+    // --quiet: no error line, the exit status alone.
+    bool Quiet = false;
     // For UsageError: the message, ready for standard error.
     std::string Error;
 };

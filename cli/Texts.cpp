@@ -30,11 +30,18 @@ constexpr std::array Table{
               "                           - は標準出力、フォルダーならその中の空いている名前\n"
               "      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif\n"
               "                           （FILE の拡張子より優先します）\n"
+              "  -n, --no-clobber         既存のファイルを置き換えません\n"
+              "  -q, --quiet              エラーの行を表示しません\n"
+              "      --list-types         クリップボードが提供する MIME タイプを 1 行に 1 つ"
+              "表示します\n"
               "      --add-thunar-action  Thunar の右クリックメニューに項目を追加します\n"
+              "\n"
+              "フォルダーに保存すると、書き込んだファイルのパスを標準出力に表示します。\n"
               "\n"
               "終了ステータス:\n"
               "  0  保存しました\n"
-              "  1  書き込みまたはクリップボードの読み取りに失敗しました\n"
+              "  1  書き込みまたはクリップボードの読み取りに失敗しました"
+              "（既存のファイルを -n で残した場合も）\n"
               "  2  オプションの誤り\n"
               "  3  クリップボードに保存できる内容がないか、求めた種類ではありません\n")},
     Entry{TextId::Version, SORVAK_TEXT("sorvak", "sorvak %1\n")},
@@ -58,6 +65,8 @@ constexpr std::array Table{
     Entry{TextId::NoTextOrFileList,
           SORVAK_TEXT("sorvak", "sorvak: クリップボードにテキストもファイルのリストもありません")},
     Entry{TextId::WriteFailed, SORVAK_TEXT("sorvak", "sorvak: %1")},
+    Entry{TextId::CannotWrite, SORVAK_TEXT("sorvak", "sorvak: %1 に書き込めません: %2")},
+    Entry{TextId::StandardOutput, SORVAK_TEXT("sorvak", "標準出力")},
     Entry{TextId::NoDisplay,
           SORVAK_TEXT("sorvak", "sorvak: X11 ディスプレイを開けません (DISPLAY=%1)")},
     Entry{TextId::ThunarActionAdded,

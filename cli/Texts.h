@@ -23,6 +23,8 @@ enum class TextId {
     NoPicture,
     NoTextOrFileList,
     WriteFailed,
+    CannotWrite,
+    StandardOutput,
     NoDisplay,
     ThunarActionAdded,
     ThunarActionPresent,

@@ -89,6 +89,10 @@ void TClipboard::FillBitmap(TBitmap& bitmap) {
 
 namespace sorvak {
 
+std::optional<OwnerPicture> TClipboard::OwnerPictureBytes() {
+    return FromOwner([&] { return backend_.GetOwnerPicture(); });
+}
+
 std::pair<std::int32_t, std::int32_t> TClipboard::BitmapSize() {
     ClipboardOpen open(*this);
     const auto size = FromOwner([&] { return backend_.GetBitmapSize(); });

@@ -37,6 +37,8 @@ public:
     // The width and height FillBitmap will give, without the picture's copy;
     // fails as FillBitmap does when there is no picture.
     std::pair<std::int32_t, std::int32_t> BitmapSize();
+    // The picture as its owner sent it, where the backend keeps that.
+    std::optional<OwnerPicture> OwnerPictureBytes();
     // The content will not be read: the system clipboard may stop handing
     // it over.
     void Abandon() { backend_.Abandon(); }

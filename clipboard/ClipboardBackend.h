@@ -28,6 +28,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A picture as its owner sent it: what can be written out unchanged.
+struct OwnerPicture {
+    std::string MimeType; // "image/png"
+    std::string Bytes;
+};
+
 class ClipboardBackend {
 public:
     virtual ~ClipboardBackend() = default;
@@ -61,6 +67,9 @@ public:
             return std::nullopt;
         return std::pair(bitmap->Width, bitmap->Height < 0 ? -bitmap->Height : bitmap->Height);
     }
+    // The picture behind CF_BITMAP in its owner's own form, once it decoded
+    // (a damaged offer is never given). Nothing where the backend keeps none.
+    virtual std::optional<OwnerPicture> GetOwnerPicture() { return std::nullopt; }
     // Nobody will read the content: a backend still taking it from its owner
     // may stop, and later reads fail as ClipboardUnavailable.
     virtual void Abandon() {}

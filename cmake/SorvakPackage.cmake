@@ -5,6 +5,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sorvak)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Sorvak developers")
+# The control file must name a maintainer with an address.
 set(CPACK_PACKAGE_CONTACT "The Sorvak developers <sorvak@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save what the clipboard holds into a file")
 # CPack puts the summary on the first line and indents each line itself.
@@ -17,7 +18,6 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "without a dialog.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/sorvak/sorvak")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's Wayland platform is a plugin loaded at run time, which the computed

@@ -2,8 +2,13 @@
 
 #include "base/CodePage.h"
 #include "base/FileErrors.h"
+#include "base/FileNames.h"
+#include "base/FilePath.h"
+#include "base/InterruptCleanup.h"
 #include "base/LineList.h"
+#include "base/OutputFile.h"
 #include "clipboard/DropFiles.h"
+#include "driver/FreeName.h"
 #include "driver/ModMain.h"
 #include "imaging/Bitmap.h"
 #include "imaging/PictureFormats.h"
@@ -38,45 +43,36 @@ std::string ExtensionOf(const std::string& path) {
     return path.substr(dot + 1);
 }
 
-// Removes the reserved empty file unless the write put the real one there.
-class Reservation {
-public:
-    explicit Reservation(std::string path) : path_(std::move(path)) {}
-    ~Reservation() {
-        if (!kept_)
-            ::unlink(path_.c_str());
-    }
-    Reservation(const Reservation&) = delete;
-    Reservation& operator=(const Reservation&) = delete;
-    const std::string& Path() const { return path_; }
-    void Keep() { kept_ = true; }
-
-private:
-    std::string path_;
-    bool kept_ = false;
-};
+bool IsFolder(const std::string& bytes) {
+    std::error_code error;
+    return std::filesystem::is_directory(bytes, error);
+}
 
 class Destination {
 public:
     explicit Destination(const QuickSaveRequest& request)
         : request_(request), toStandardOutput_(request.Output == "-"),
-          toFolder_(!toStandardOutput_ && std::filesystem::is_directory(request.Output)) {}
+          target_(FilePath::FromSystem(request.Output)),
+          toFolder_(!toStandardOutput_ && IsFolder(target_.Bytes())) {}
 
     bool ToStandardOutput() const { return toStandardOutput_; }
 
     // Writes through write(path) to the file the request names, or to a
-    // free proposed name in its folder.
+    // free proposed name (UTF-8, as names on disk are) in its folder; the
+    // file-system bytes of the name written.
     template <typename WriteFile>
     std::string Write(const std::string& proposedStem, const std::string& extension,
                       WriteFile write) {
-        if (!toFolder_) {
-            write(request_.Output);
-            return request_.Output;
-        }
-        Reservation reserved(ReserveFreeName(request_.Output, proposedStem, "." + extension));
-        write(reserved.Path());
+        Reservation reserved;
+        FilePath path = target_;
+        if (toFolder_)
+            path = FilePath::FromSystem(
+                ReserveFreeName(target_.Bytes(), proposedStem, "." + extension, reserved));
+        else if (request_.NoClobber && !reserved.Take(target_.Bytes()))
+            throw EFCreateError(target_.Name(), errno);
+        write(path);
         reserved.Keep();
-        return reserved.Path();
+        return path.Bytes();
     }
 
     Asked WhatIsAsked() const {
@@ -93,6 +89,7 @@ public:
 private:
     const QuickSaveRequest& request_;
     bool toStandardOutput_;
+    FilePath target_;
     bool toFolder_;
 };
 
@@ -115,6 +112,20 @@ std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
     const PictureFormat& format = PictureFormatOf(index);
 
     const auto [width, height] = clipboard.BitmapSize();
+    // Names on disk are UTF-8 in every locale: the full-width name always.
+    const std::string stem = DefaultPictureName(width, height, codepage::Utf8);
+    // The owner's own bytes where it offers the format asked for: they
+    // decoded, and keep what a conversion loses (alpha, colour profile,
+    // metadata).
+    if (const std::optional<OwnerPicture> owner = clipboard.OwnerPictureBytes();
+        owner && owner->MimeType == format.MimeType) {
+        if (destination.ToStandardOutput()) {
+            request.WriteStandardOutput(owner->Bytes);
+            return "-";
+        }
+        return destination.Write(stem, std::string(format.DefaultExt),
+                                 [&](const FilePath& path) { WriteWholeFile(path, owner->Bytes); });
+    }
     TBitmap bitmap;
     clipboard.FillBitmap(bitmap);
     std::unique_ptr<TGraphic> writer = format.CreateWriter();
@@ -127,9 +138,8 @@ std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         return "-";
     }
-    const std::string stem = codepage::ToUtf8(DefaultPictureName(width, height));
     return destination.Write(stem, std::string(format.DefaultExt),
-                             [&](const std::string& path) { writer->WriteToFile(path); });
+                             [&](const FilePath& path) { writer->WriteToFile(path); });
 }
 
 std::string SaveLines(const LineList& lines, const QuickSaveRequest& request,
@@ -139,7 +149,7 @@ std::string SaveLines(const LineList& lines, const QuickSaveRequest& request,
         return "-";
     }
     return destination.Write(proposedStem, "txt",
-                             [&](const std::string& path) { lines.WriteFile(path); });
+                             [&](const FilePath& path) { lines.WriteFile(path); });
 }
 
 } // namespace
@@ -152,23 +162,6 @@ std::optional<std::uint8_t> PictureFilterIndexOfName(std::string_view name) {
         if (format.DefaultExt == lower)
             return format.FilterIndex;
     return std::nullopt;
-}
-
-std::string ReserveFreeName(const std::string& folder, const std::string& stem,
-                            const std::string& extension) {
-    const std::string base = folder.ends_with('/') ? folder : folder + "/";
-    for (int number = 1;; ++number) {
-        const std::string path =
-            base + stem + (number == 1 ? "" : " (" + std::to_string(number) + ")") + extension;
-        // O_EXCL fails on any existing entry, a dangling link included.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return path;
-        }
-        if (errno != EEXIST || number == 100000)
-            throw EFCreateError(path, errno);
-    }
 }
 
 QuickSaveResult SaveWithoutDialog(TClipboard& clipboard, const QuickSaveRequest& request,

@@ -19,8 +19,11 @@ enum class QuickSaveResult {
 };
 
 struct QuickSaveRequest {
-    // A file, a folder (saved there under a free proposed name), or "-".
+    // A file, a folder (saved there under a free proposed name), or "-";
+    // the file system's bytes, as a command line gives them.
     std::string Output;
+    // An existing file is not replaced: EFCreateError with EEXIST.
+    bool NoClobber = false;
     // A picture format name ("png", "jpeg"...): a picture is asked for.
     std::optional<std::string> Format;
     // The running program file: its settings give the remembered format.
@@ -34,14 +37,9 @@ std::optional<std::uint8_t> PictureFilterIndexOfName(std::string_view name);
 
 // Writes what the clipboard holds as the request says. Failures of the
 // clipboard or of the write raise their exceptions; no file is then left.
-// written receives the path of the file written.
+// written receives the file-system bytes of the file written ("-" for
+// standard output).
 QuickSaveResult SaveWithoutDialog(TClipboard& clipboard, const QuickSaveRequest& request,
                                   std::string* written = nullptr);
-
-// folder/stem + extension, or "stem (2)" and so on: the first name that no
-// entry of the folder has, created empty at once so that no other writer
-// can take it in between.
-std::string ReserveFreeName(const std::string& folder, const std::string& stem,
-                            const std::string& extension);
 
 } // namespace sorvak

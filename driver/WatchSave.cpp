@@ -2,15 +2,14 @@
 
 #include "base/ClipboardFormats.h"
 #include "base/CodePage.h"
-#include "base/InterruptCleanup.h"
+#include "base/FilePath.h"
 #include "base/OutputFile.h"
+#include "driver/FreeName.h"
 #include "driver/ModMain.h"
 #include "driver/NameTemplate.h"
 #include "driver/QuickSave.h"
 #include "imaging/PictureFormats.h"
 #include "settings/ExtIniFile.h"
-
-#include <unistd.h>
 
 namespace sorvak {
 
@@ -34,29 +33,6 @@ std::string RememberedFormatName(const std::string& programPath) {
     return std::string(PictureFormatOf(index).DefaultExt);
 }
 
-// The reserved empty file, removed unless the content took its place, and
-// by an ending signal until then.
-class ReservedName {
-public:
-    explicit ReservedName(std::string path) : path_(std::move(path)) { pending_.Arm(path_); }
-    ~ReservedName() {
-        if (!kept_)
-            ::unlink(path_.c_str());
-    }
-    ReservedName(const ReservedName&) = delete;
-    ReservedName& operator=(const ReservedName&) = delete;
-    const std::string& Path() const { return path_; }
-    void Keep() {
-        kept_ = true;
-        pending_.Cancel();
-    }
-
-private:
-    std::string path_;
-    PendingRemoval pending_;
-    bool kept_ = false;
-};
-
 } // namespace
 
 std::optional<std::string> WatchSaver::SaveCurrent(TClipboard& clipboard) {
@@ -74,7 +50,8 @@ std::optional<std::string> WatchSaver::SaveCurrent(TClipboard& clipboard) {
         fields.Kind = SavedKind::Picture;
         fields.Width = width;
         fields.Height = height;
-        stem = codepage::ToUtf8(DefaultPictureName(width, height));
+        // Names on disk are UTF-8 in every locale.
+        stem = DefaultPictureName(width, height, codepage::Utf8);
     } else if (clipboard.QueryFormat(CF_TEXT)) {
         fields.Kind = SavedKind::Text;
         stem = "ClipboardText";
@@ -97,16 +74,12 @@ std::optional<std::string> WatchSaver::SaveCurrent(TClipboard& clipboard) {
     if (digest == lastSaved_)
         return std::nullopt;
 
-    std::optional<ReservedName> reserved;
-    {
-        // The name is taken and its removal armed as one step.
-        EndingSignalsHeld held;
-        reserved.emplace(ReserveFreeName(request_.Folder, stem, "." + extension));
-    }
-    WriteWholeFile(reserved->Path(), bytes);
-    reserved->Keep();
+    Reservation reserved;
+    const std::string path = ReserveFreeName(request_.Folder, stem, "." + extension, reserved);
+    WriteWholeFile(FilePath::FromSystem(path), bytes);
+    reserved.Keep();
     lastSaved_ = digest;
-    return reserved->Path();
+    return path;
 }
 
 } // namespace sorvak

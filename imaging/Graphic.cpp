@@ -3,8 +3,12 @@
 namespace sorvak {
 
 void TGraphic::WriteToFile(const std::string& fileName) {
+    WriteToFile(FilePath::FromName(fileName));
+}
+
+void TGraphic::WriteToFile(const FilePath& path) {
     CheckWritable();
-    TFileStream stream(fileName);
+    TFileStream stream(path);
     WriteToStream(stream);
     stream.Close();
 }

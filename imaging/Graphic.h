@@ -25,6 +25,7 @@ public:
     // Creates or replaces the file through WriteToStream, whole or not at
     // all: a failure part way leaves any old file as it was.
     void WriteToFile(const std::string& fileName);
+    void WriteToFile(const FilePath& path);
 
     // How far the write has come, on one scale for every format: the
     // percentage done, rising from 0, with 100 only once the picture is

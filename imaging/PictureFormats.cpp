@@ -17,11 +17,14 @@ template <typename Writer> std::unique_ptr<TGraphic> Create() {
 // "*.ipeg" is deliberate: the filter has always offered this pattern, and
 // saved settings and users' habits know the list as it is.
 constexpr std::array<PictureFormat, 4> Formats{{
-    {1, SORVAK_TEXT("sorvak", "ビットマップ (*.bmp)"), "*.bmp", "bmp", &Create<TBitmap>},
-    {2, SORVAK_TEXT("sorvak", "JPEG イメージファイル (*.jpg)"), "*.jpg;*.ipeg", "jpg",
+    {1, SORVAK_TEXT("sorvak", "ビットマップ (*.bmp)"), "*.bmp", "bmp", "image/bmp",
+     &Create<TBitmap>},
+    {2, SORVAK_TEXT("sorvak", "JPEG イメージファイル (*.jpg)"), "*.jpg;*.ipeg", "jpg", "image/jpeg",
      &Create<TJPEGImage>},
-    {3, SORVAK_TEXT("sorvak", "PNG イメージファイル (*.png)"), "*.png", "png", &Create<TPNGObject>},
-    {4, SORVAK_TEXT("sorvak", "GIF イメージファイル (*.gif)"), "*.gif", "gif", &Create<TGIFImage>},
+    {3, SORVAK_TEXT("sorvak", "PNG イメージファイル (*.png)"), "*.png", "png", "image/png",
+     &Create<TPNGObject>},
+    {4, SORVAK_TEXT("sorvak", "GIF イメージファイル (*.gif)"), "*.gif", "gif", "image/gif",
+     &Create<TGIFImage>},
 }};
 
 } // namespace

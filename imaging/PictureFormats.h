@@ -17,6 +17,7 @@ struct PictureFormat {
     std::string_view Description; // UTF-8, catalogued (SORVAK_TEXT)
     std::string_view Patterns;    // ";"-separated
     std::string_view DefaultExt;  // without the dot
+    std::string_view MimeType;    // as a clipboard's owner offers the format
     std::unique_ptr<TGraphic> (*CreateWriter)();
 };
 

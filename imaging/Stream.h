@@ -25,6 +25,7 @@ public:
 class TFileStream : public TStream {
 public:
     explicit TFileStream(const std::string& fileName) : File(fileName) {}
+    explicit TFileStream(const FilePath& path) : File(path) {}
     std::size_t Write(const void* data, std::size_t count) override;
     // Flushes and puts the file in place; without it the target stays.
     void Close() { File.Close(); }

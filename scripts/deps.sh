@@ -75,6 +75,10 @@ fi
 if ! locale -a 2>/dev/null | grep -qi '^en_US.utf8$'; then
     localedef -i en_US -f UTF-8 en_US.UTF-8
 fi
+# French: the program's English texts beside the C library's French errno texts.
+if ! locale -a 2>/dev/null | grep -qi '^fr_FR.utf8$'; then
+    localedef -i fr_FR -f UTF-8 fr_FR.UTF-8
+fi
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.sjis$'; then
     localedef --no-warnings=ascii -i ja_JP -f SHIFT_JIS ja_JP.SJIS || true
 fi

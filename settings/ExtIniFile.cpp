@@ -1,7 +1,7 @@
 #include "settings/ExtIniFile.h"
 
 #include "base/CodePage.h"
-#include "base/FileNames.h"
+#include "base/FilePath.h"
 #include "settings/SettingsFile.h"
 
 #include <filesystem>
@@ -266,7 +266,7 @@ void TExtIniFile::Save(bool onlyIfNotEmpty) {
             out.Append(std::string());
         }
         if (!onlyIfNotEmpty || out.Count() > 0)
-            out.WriteFile(FileNameFromSystem(path)); // the settings path is file-system bytes
+            out.WriteFile(FilePath::FromSystem(path));
         writes_.clear();
     } catch (...) {
         // The store reports nothing; the settings stay in memory.

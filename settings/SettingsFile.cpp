@@ -1,7 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "base/FileHead.h"
-#include "base/FileNames.h"
+#include "base/FilePath.h"
 
 #include <cerrno>
 #include <chrono>
@@ -30,7 +30,7 @@ SettingsRead ReadSettingsFile(const std::string& path, std::string& bytes) {
     int error = 0;
     // One byte past the limit tells a file that grew meanwhile.
     std::optional<std::string> read =
-        ReadFileHead(FileNameFromSystem(path), MaxFileSize + 1, &error);
+        ReadFileHead(FilePath::FromSystem(path), MaxFileSize + 1, &error);
     if (!read)
         return (error == ENOENT || error == ENOTDIR) ? SettingsRead::Missing : SettingsRead::Failed;
     // Text after a NUL would be dropped by the line rules and lost at the

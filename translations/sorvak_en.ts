@@ -201,46 +201,6 @@
         <translation>File name too long</translation>
     </message>
     <message>
-        <source>使い方: sorvak [オプション]
-クリップボードの内容（画像、テキスト、コピーされたファイルのリスト）をファイルに保存します。
-オプションなしで起動すると、内容に合った保存ダイアログを開きます。
-
-  -h, --help               この説明を表示して終了します
-  -v, --version            版数を表示して終了します
-      --folder DIR         保存ダイアログを DIR で開きます
-  -o, --output FILE        ダイアログなしで FILE に保存します
-                           - は標準出力、フォルダーならその中の空いている名前
-      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif
-                           （FILE の拡張子より優先します）
-      --add-thunar-action  Thunar の右クリックメニューに項目を追加します
-
-終了ステータス:
-  0  保存しました
-  1  書き込みまたはクリップボードの読み取りに失敗しました
-  2  オプションの誤り
-  3  クリップボードに保存できる内容がないか、求めた種類ではありません
-</source>
-        <translation>Usage: sorvak [OPTION]...
-Saves what the clipboard holds (a picture, text, a list of copied files) into a file.
-Started without options, it opens the save dialog that fits the content.
-
-  -h, --help               show this help and exit
-  -v, --version            show the version and exit
-      --folder DIR         open the save dialog in DIR
-  -o, --output FILE        save to FILE without a dialog
-                           - is standard output; a folder takes a free name in it
-      --format FORMAT      picture format: bmp, png, jpg, jpeg, gif
-                           (wins over FILE&apos;s extension)
-      --add-thunar-action  add an item to Thunar&apos;s context menu
-
-Exit status:
-  0  saved
-  1  writing the file or reading the clipboard failed
-  2  wrong options
-  3  the clipboard holds nothing that can be saved, or not the kind asked for
-</translation>
-    </message>
-    <message>
         <source>sorvak %1
 </source>
         <translation>sorvak %1
@@ -365,6 +325,68 @@ Exit status:
     <message>
         <source>名前のテンプレート &quot;%s&quot; からはファイル名を作れません</source>
         <translation>The name template &quot;%s&quot; gives no file name</translation>
+    </message>
+    <message>
+        <source>sorvak: %1 に書き込めません: %2</source>
+        <translation>sorvak: cannot write to %1: %2</translation>
+    </message>
+    <message>
+        <source>標準出力</source>
+        <translation>standard output</translation>
+    </message>
+    <message>
+        <source>HOME も XDG_CONFIG_HOME も設定されていません</source>
+        <translation>neither HOME nor XDG_CONFIG_HOME is set</translation>
+    </message>
+    <message>
+        <source>使い方: sorvak [オプション]
+クリップボードの内容（画像、テキスト、コピーされたファイルのリスト）をファイルに保存します。
+オプションなしで起動すると、内容に合った保存ダイアログを開きます。
+
+  -h, --help               この説明を表示して終了します
+  -v, --version            版数を表示して終了します
+      --folder DIR         保存ダイアログを DIR で開きます
+  -o, --output FILE        ダイアログなしで FILE に保存します
+                           - は標準出力、フォルダーならその中の空いている名前
+      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif
+                           （FILE の拡張子より優先します）
+  -n, --no-clobber         既存のファイルを置き換えません
+  -q, --quiet              エラーの行を表示しません
+      --list-types         クリップボードが提供する MIME タイプを 1 行に 1 つ表示します
+      --add-thunar-action  Thunar の右クリックメニューに項目を追加します
+
+フォルダーに保存すると、書き込んだファイルのパスを標準出力に表示します。
+
+終了ステータス:
+  0  保存しました
+  1  書き込みまたはクリップボードの読み取りに失敗しました（既存のファイルを -n で残した場合も）
+  2  オプションの誤り
+  3  クリップボードに保存できる内容がないか、求めた種類ではありません
+</source>
+        <translation>Usage: sorvak [OPTION]...
+Saves what the clipboard holds (a picture, text, a list of copied files) into a file.
+Started without options, it opens the save dialog that fits the content.
+
+  -h, --help               show this help and exit
+  -v, --version            show the version and exit
+      --folder DIR         open the save dialog in DIR
+  -o, --output FILE        save to FILE without a dialog
+                           - is standard output; a folder takes a free name in it
+      --format FORMAT      picture format: bmp, png, jpg, jpeg, gif
+                           (wins over FILE&apos;s extension)
+  -n, --no-clobber         never replace an existing file
+  -q, --quiet              print no error line
+      --list-types         print the MIME types the clipboard offers, one a line
+      --add-thunar-action  add an item to Thunar&apos;s context menu
+
+Saved into a folder, it prints the path of the file it wrote on standard output.
+
+Exit status:
+  0  saved
+  1  writing the file or reading the clipboard failed (an existing file kept by -n too)
+  2  wrong options
+  3  the clipboard holds nothing that can be saved, or not the kind asked for
+</translation>
     </message>
 </context>
 </TS>

@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 
-#include <new>
-
 namespace sorvak::platform {
 
 namespace {
@@ -24,13 +22,8 @@ QString ShownText(std::string_view utf8) {
 }
 
 std::string ShownMessage(const std::exception& failure) {
-    // The library's own text ("std::bad_alloc") means nothing to a user.
-    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr)
-        return Utf8Of(ShownText(SORVAK_TEXT("sorvak", "システム リソースが足りません")));
-    if (const auto* own = dynamic_cast<const Exception*>(&failure))
-        if (own->Format() != nullptr)
-            return FillFormat(Utf8Of(ShownText(own->Format())), own->Arguments());
-    return Utf8Of(ShownText(failure.what()));
+    return TranslatedMessage(failure,
+                             [](std::string_view source) { return Utf8Of(ShownText(source)); });
 }
 
 } // namespace sorvak::platform

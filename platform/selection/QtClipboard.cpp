@@ -137,6 +137,13 @@ std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
     }
 }
 
+std::optional<OwnerPicture> QtClipboard::GetOwnerPicture() {
+    const Snapshot& content = Content();
+    if (content.Kind != Snapshot::Picture::Decoded || content.PictureBytes.empty())
+        return std::nullopt;
+    return OwnerPicture{content.PictureType, content.PictureBytes};
+}
+
 std::optional<std::pair<std::int32_t, std::int32_t>> QtClipboard::GetBitmapSize() {
     if (const std::optional<ContentOutline> outline = Outline()) {
         if (outline->What == ContentOutline::Kind::Picture)

@@ -30,6 +30,7 @@ public:
     std::optional<DeviceBitmap> GetBitmap() override;
     std::optional<DevicePalette> GetPalette() override;
     std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() override;
+    std::optional<OwnerPicture> GetOwnerPicture() override;
     void Abandon() override;
     void Empty() override;
     void SetData(unsigned format, std::string block) override;

@@ -25,6 +25,9 @@ const Case Cases[] = {
     // Help wins over everything else, a wrong format included.
     {{"--format", "tiff", "--help"}, Action::Help, {}, {}, {}, ""},
     {{"-o", "x.png", "--version"}, Action::Version, {}, {}, {}, ""},
+    {{"--bogus", "--help"}, Action::Help, {}, {}, {}, ""},
+    {{"stray", "--version", "-o"}, Action::Version, {}, {}, {}, ""},
+    {{"-o", "a", "-o", "b", "-h"}, Action::Help, {}, {}, {}, ""},
     {{"--folder", "/tmp"}, Action::Run, "/tmp", {}, {}, ""},
     {{"--folder=/a b"}, Action::Run, "/a b", {}, {}, ""},
     {{"--folder", "-o"}, Action::Run, "-o", {}, {}, ""},
@@ -34,6 +37,13 @@ const Case Cases[] = {
     {{"--output=-", "--format", "JPEG"}, Action::Run, {}, "-", "jpeg", ""},
     {{"--format=Gif", "-o", "out"}, Action::Run, {}, "out", "gif", ""},
     {{"--add-thunar-action"}, Action::AddThunarAction, {}, {}, {}, ""},
+    {{"--list-types"}, Action::ListTypes, {}, {}, {}, ""},
+    {{"--list-types", "-o", "a"},
+     Action::UsageError,
+     {},
+     {},
+     {},
+     "sorvak: 余分な引数です: --list-types（--help を参照）"},
     // Usage errors.
     {{"--bogus"},
      Action::UsageError,
@@ -134,6 +144,20 @@ TEST(CommandLine, ParsesEveryCaseOfTheTable) {
     }
 }
 
+TEST(CommandLine, ScriptOptionsAreFlags) {
+    const CommandLine line = ParseCommandLine({"-n", "-o", "a", "--quiet"});
+    EXPECT_EQ(line.Action, Action::Run);
+    EXPECT_TRUE(line.NoClobber);
+    EXPECT_TRUE(line.Quiet);
+    const CommandLine plain = ParseCommandLine({"-o", "a"});
+    EXPECT_FALSE(plain.NoClobber);
+    EXPECT_FALSE(plain.Quiet);
+    // Quiet reaches a usage error given before it.
+    const CommandLine wrong = ParseCommandLine({"--bogus", "-q"});
+    EXPECT_EQ(wrong.Action, Action::UsageError);
+    EXPECT_TRUE(wrong.Quiet);
+}
+
 TEST(CommandLine, ShownTextsGoThroughTheTranslator) {
     SetTranslator([](std::string_view source) {
         return source == SourceText(TextId::NotAFolder) ? std::string("sorvak: not a folder: %1")
@@ -146,8 +170,9 @@ TEST(CommandLine, ShownTextsGoThroughTheTranslator) {
 
 TEST(CommandLine, HelpNamesEveryOptionAndExitStatus) {
     const std::string help = Text(TextId::Help);
-    for (const char* word : {"--help", "--version", "--folder", "--output", "--format", "-o",
-                             "--add-thunar-action", "  0  ", "  1  ", "  2  ", "  3  "})
+    for (const char* word :
+         {"--help", "--version", "--folder", "--output", "--format", "-o", "--add-thunar-action",
+          "--no-clobber", "--quiet", "--list-types", "  0  ", "  1  ", "  2  ", "  3  "})
         EXPECT_NE(help.find(word), std::string::npos) << word;
     // Every message but the help is a single line.
     for (int id = static_cast<int>(TextId::Version);

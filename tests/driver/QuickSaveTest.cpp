@@ -3,13 +3,17 @@
 #include "driver/QuickSave.h"
 
 #include "base/ClipboardFormats.h"
+#include "base/FileErrors.h"
 #include "cli/CommandLine.h"
 #include "clipboard/DropFiles.h"
+#include "tests/support/Locales.h"
 #include "tests/support/MemoryClipboard.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 using namespace sorvak;
@@ -42,10 +46,12 @@ protected:
             backend_.SetData(CF_HDROP, BuildDropFilesBlock({"/a", "/b c"}));
     }
 
-    QuickSaveResult Save(const std::string& output, std::optional<std::string> format = {}) {
+    QuickSaveResult Save(const std::string& output, std::optional<std::string> format = {},
+                         bool noClobber = false) {
         TClipboard clipboard(backend_);
         QuickSaveRequest request;
         request.Output = output;
+        request.NoClobber = noClobber;
         request.Format = std::move(format);
         request.ProgramPath = temp_ / "sorvak";
         request.WriteStandardOutput = [this](std::string_view bytes) { standardOutput_ += bytes; };
@@ -163,6 +169,69 @@ TEST_F(QuickSave, FolderTakesTheProposedNameAndNeverReplacesAFile) {
     ASSERT_EQ(Save(folder.string()), QuickSaveResult::Written);
     EXPECT_EQ(written_, (folder / "CopyFiles.txt").string());
     EXPECT_EQ(ReadFileBytes(written_), "/a\r\n/b c\r\n");
+}
+
+TEST_F(QuickSave, ProposedNameIsTheSameUtf8InEveryLocale) {
+    // The folder and the proposed name are the file system's UTF-8 bytes,
+    // never converted as if they were in the locale's code page.
+    Fill(APicture);
+    const struct {
+        const char* locale;
+        std::string folderUtf8;
+    } cases[] = {{"ja_JP.SJIS", "\xE5\x86\x99"},   // 写
+                 {"en_US.ISO-8859-1", "\xC3\xA9"}, // é
+                 {"ja_JP.UTF-8", "\xE5\x86\x99"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        test::ScopedLocale scoped(c.locale);
+        if (!scoped.Usable())
+            continue;
+        const fs::path folder = temp_.Path() / c.folderUtf8;
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        ASSERT_EQ(Save(folder.string(), "png"), QuickSaveResult::Written);
+        EXPECT_EQ(written_, (folder / "Image（3×2）.png").string());
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"Image（3×2）.png"});
+    }
+}
+
+TEST_F(QuickSave, OwnersBytesGoOutUnchangedWhereTheirFormatIsAsked) {
+    Fill(APicture);
+    const std::string png = "\x89PNG\r\n\x1a\n the owner's own bytes";
+    backend_.Owner = OwnerPicture{"image/png", png};
+    ASSERT_EQ(Save(temp_ / "a.png"), QuickSaveResult::Written);
+    EXPECT_EQ(ReadFileBytes(temp_ / "a.png"), png);
+    ASSERT_EQ(Save("-", "png"), QuickSaveResult::Written);
+    EXPECT_EQ(standardOutput_, png);
+    const fs::path folder = temp_.Path() / "shots";
+    fs::create_directories(folder);
+    ASSERT_EQ(Save(folder.string(), "png"), QuickSaveResult::Written);
+    EXPECT_EQ(written_, (folder / "Image（3×2）.png").string());
+    EXPECT_EQ(ReadFileBytes(written_), png);
+    // Another format is a conversion by the program's own writers.
+    ASSERT_EQ(Save(temp_ / "b.bmp"), QuickSaveResult::Written);
+    EXPECT_EQ(ReadFileBytes(temp_ / "b.bmp").substr(0, 2), "BM");
+    ASSERT_EQ(Save(temp_ / "c.jpg"), QuickSaveResult::Written);
+    EXPECT_EQ(ReadFileBytes(temp_ / "c.jpg").substr(0, 3), "\xFF\xD8\xFF");
+}
+
+TEST_F(QuickSave, NoClobberKeepsAnExistingFileAndWritesANewOne) {
+    Fill(Text);
+    const fs::path kept = temp_.Path() / "kept.txt";
+    WriteFileBytes(kept, "old bytes");
+    try {
+        Save(kept.string(), {}, true);
+        ADD_FAILURE() << "replaced";
+    } catch (const EFCreateError& failure) {
+        EXPECT_NE(std::string(failure.what()).find(std::strerror(EEXIST)), std::string::npos);
+    }
+    EXPECT_EQ(ReadFileBytes(kept), "old bytes");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path()), fs::directory_iterator()), 1);
+    ASSERT_EQ(Save((temp_.Path() / "new.txt").string(), {}, true), QuickSaveResult::Written);
+    EXPECT_EQ(ReadFileBytes(temp_.Path() / "new.txt"), "a\r\nb\r\n");
 }
 
 TEST_F(QuickSave, FailedWriteLeavesNoFile) {

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
 using namespace sorvak::e2e;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -19,12 +24,15 @@ struct Outcome {
 };
 
 // The program copy with these arguments; stderr through a file, as RunCommand
-// reads standard output only.
+// reads standard output only. redirect: more of the shell's redirections
+// (">/dev/full"); a program that hangs is killed after a few seconds.
 Outcome RunProgram(Session& session, const std::vector<std::string>& arguments,
-                   std::map<std::string, std::string> environment = {}) {
+                   std::map<std::string, std::string> environment = {},
+                   const std::string& redirect = {}) {
     const fs::path err = session.WorkDir().parent_path() / "stderr";
-    std::vector<std::string> argv{"sh", "-c", "exec \"$0\" \"$@\" 2>\"$SORVAK_STDERR\"",
-                                  (session.ProgramDir() / "sorvak").string()};
+    std::vector<std::string> argv{
+        "sh", "-c", "exec timeout -s KILL 5 \"$0\" \"$@\" 2>\"$SORVAK_STDERR\" " + redirect,
+        (session.ProgramDir() / "sorvak").string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::map<std::string, std::string> env = session.Environment();
     env["SORVAK_STDERR"] = err.string();
@@ -75,6 +83,8 @@ TEST(CommandLineRun, AnswersWithoutADisplay) {
     } cases[] = {
         {{"--help"}, 0, "使い方: sorvak [オプション]\n", ""},
         {{"--version"}, 0, "sorvak 0.1\n", ""},
+        {{"--bogus", "--help"}, 0, "使い方: sorvak [オプション]\n", ""},
+        {{"--bogus", "--quiet"}, 2, "", ""},
         {{"--bogus"}, 2, "", "sorvak: 不明なオプションです: --bogus（--help を参照）\n"},
         {{"-o"}, 2, "", "sorvak: -o には値が必要です\n"},
         {{"-o", "x", "--format", "tiff"},
@@ -244,18 +254,187 @@ TEST(CommandLineRun, OwnerThatRefusesToListItsOffersIsAClipboardFailure) {
     EXPECT_FALSE(fs::exists(text));
 }
 
-TEST(CommandLineRun, ReaderThatGoesAwayIsAFailedWrite) {
+TEST(CommandLineRun, ReaderThatGoesAwayEndsTheProgramAsItEndsCat) {
     Session session;
     // Larger than a pipe's buffer, so the write meets the closed pipe.
     session.OwnClipboard({{"image/png", Png(session, 300, 300)}});
     std::map<std::string, std::string> env = session.Environment();
-    const RunResult result =
-        RunCommand({"bash", "-c",
-                    "\"$0\" -o - --format bmp 2>/dev/null | head -c 1 >/dev/null; "
-                    "echo ${PIPESTATUS[0]}",
-                    (session.ProgramDir() / "sorvak").string()},
-                   env, 30s);
-    EXPECT_EQ(result.Output, "1\n");
+    const RunResult result = RunCommand({"bash", "-c",
+                                         "\"$0\" -o - --format bmp 2>\"$1\" | head -c 100 | wc -c; "
+                                         "echo ${PIPESTATUS[0]}",
+                                         (session.ProgramDir() / "sorvak").string(),
+                                         (session.WorkDir().parent_path() / "stderr").string()},
+                                        env, 30s);
+    EXPECT_EQ(result.Output, "100\n" + std::to_string(128 + SIGPIPE) + "\n");
+    EXPECT_EQ(ReadFileBytes(session.WorkDir().parent_path() / "stderr"), "");
+}
+
+// Each failure in each language: the session's language and character set,
+// the system's text for errno and what failed. The program is killed after
+// a few seconds, so a hang shows as status 137.
+TEST(CommandLineRun, FailuresNameTheirCauseInTheSessionsLanguageAndCharacterSet) {
+    using sorvak::codepage::FromUtf8;
+    Session session;
+    const std::string png = Png(session, 7, 5);
+    const struct Language {
+        const char* locale;
+        bool japanese;
+        int codePage;
+    } languages[] = {{"en_US.UTF-8", false, sorvak::codepage::Utf8},
+                     {"fr_FR.UTF-8", false, sorvak::codepage::Utf8},
+                     {"ja_JP.UTF-8", true, sorvak::codepage::Utf8},
+                     {"ja_JP.SJIS", true, sorvak::codepage::ShiftJis}};
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.locale);
+        std::string enoent, enospc, ebadf; // in the locale's character set
+        {
+            sorvak::test::ScopedLocale scoped(language.locale);
+            if (!scoped.Usable()) {
+                ADD_FAILURE() << "locale not installed (scripts/deps.sh test)";
+                continue;
+            }
+            enoent = std::strerror(ENOENT);
+            enospc = std::strerror(ENOSPC);
+            ebadf = std::strerror(EBADF);
+        }
+        const std::map<std::string, std::string> env{
+            {"LC_ALL", language.locale}, {"LANG", language.locale}, {"LANGUAGE", ""}};
+        const auto local = [&](const std::string& utf8) {
+            return FromUtf8(utf8, language.codePage);
+        };
+        const std::string standardOutput = language.japanese
+                                               ? local("sorvak: 標準出力 に書き込めません: ")
+                                               : "sorvak: cannot write to standard output: ";
+        const struct Case {
+            std::vector<std::string> arguments;
+            std::string redirect, err;
+        } cases[] = {
+            {{"-o", "/nonexistent/x.png"},
+             "",
+             language.japanese ? local("sorvak: ファイル \"/nonexistent/x.png\". ") + enoent +
+                                     local(" を作成できません")
+                               : "sorvak: Cannot create file \"/nonexistent/x.png\". " + enoent},
+            {{"-o", "-", "--format", "png"}, ">/dev/full", standardOutput + enospc},
+            {{"-o", "-", "--format", "png"}, ">&-", standardOutput + ebadf},
+        };
+        session.OwnClipboard({{"image/png", png}});
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.arguments.front() + " " + c.arguments[1] + c.redirect);
+            const Outcome run = RunProgram(session, c.arguments, env, c.redirect);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, c.err + "\n");
+        }
+        // A clipboard whose owner does not answer.
+        session.StopOwner();
+        const Outcome hung = RunProgram(session, {"-o", "-"}, env);
+        session.ContinueOwner();
+        EXPECT_EQ(hung.status, 1);
+        EXPECT_EQ(hung.err, language.japanese
+                                ? local("sorvak: クリップボードを開くことができません\n")
+                                : "sorvak: Cannot open the clipboard\n");
+    }
+    EXPECT_TRUE(fs::is_empty(session.WorkDir()));
+}
+
+TEST(CommandLineRun, FolderUnderShiftJisTakesTheUtf8NameAndSaysIt) {
+    if (!sorvak::test::LocaleLoads("ja_JP.SJIS"))
+        GTEST_SKIP() << "the locale ja_JP.SJIS is not installed";
+    Session session;
+    session.OwnClipboard({{"image/png", Png(session, 7, 5)}});
+    const fs::path folder = session.WorkDir() / "shots";
+    fs::create_directories(folder);
+    const Outcome run =
+        RunProgram(session, {"-o", folder.string(), "--format", "png"},
+                   {{"LC_ALL", "ja_JP.SJIS"}, {"LANG", "ja_JP.SJIS"}, {"LANGUAGE", ""}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, (folder / (ProposedName + ".png")).string() + "\n");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{ProposedName + ".png"});
+    EXPECT_EQ(Identify(session, folder / (ProposedName + ".png")), "PNG 7x5");
+}
+
+TEST(CommandLineRun, NoClobberKeepsTheFileAndQuietDropsTheLine) {
+    Session session;
+    session.OwnClipboard({{"text", "new"}});
+    const fs::path kept = session.WorkDir() / "kept.txt";
+    WriteFileBytes(kept, "old\n");
+    const Outcome refused = RunProgram(session, {"-n", "-o", kept.string()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(kept.string()), std::string::npos) << refused.err;
+    const Outcome quiet = RunProgram(session, {"--no-clobber", "--quiet", "-o", kept.string()});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(ReadFileBytes(kept), "old\n");
+    std::vector<fs::path> entries(fs::directory_iterator(session.WorkDir()), {});
+    EXPECT_EQ(entries, std::vector<fs::path>{kept});
+}
+
+TEST(CommandLineRun, SignalDuringAFolderSaveLeavesTheFolderAsItWas) {
+    Session session;
+    // Large enough that the GIF's colour reduction takes a while.
+    session.OwnClipboard({{"image/png", Png(session, 3000, 2000)}});
+    const fs::path folder = session.WorkDir() / "shots";
+    fs::create_directories(folder);
+    WriteFileBytes(folder / "other.txt", "x");
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        Process::Options options;
+        options.Environment = session.Environment();
+        Process program(
+            {(session.ProgramDir() / "sorvak").string(), "-o", folder.string(), "--format", "gif"},
+            options);
+        // The reserved name shows first, then the file being written beside
+        // it (".Image..."); the signal comes while that is written.
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        bool writing = false;
+        while (!writing && std::chrono::steady_clock::now() < deadline && program.Running()) {
+            for (const auto& entry : fs::directory_iterator(folder))
+                writing = writing || entry.path().filename().string().starts_with('.');
+            if (!writing)
+                std::this_thread::sleep_for(1ms);
+        }
+        ASSERT_TRUE(writing) << "the program ended before it wrote";
+        std::this_thread::sleep_for(5ms);
+        ::kill(program.Pid(), signal);
+        EXPECT_EQ(program.Wait(10s), 128 + signal);
+        std::vector<fs::path> entries(fs::directory_iterator(folder), {});
+        EXPECT_EQ(entries, std::vector<fs::path>{folder / "other.txt"});
+    }
+}
+
+TEST(CommandLineRun, OwnersPictureGoesOutUnchangedInItsOwnFormat) {
+    Session session;
+    // A PNG with alpha and a text chunk: a conversion would lose both.
+    const fs::path made = session.WorkDir().parent_path() / "alpha.png";
+    RunCommand({"convert", "-size", "9x6", "gradient:#ff000080-#0000ffff", "-set", "comment",
+                "kept", made.string()},
+               session.Environment(), 20s);
+    const std::string png = ReadFileBytes(made);
+    ASSERT_FALSE(png.empty());
+    session.OwnClipboard({{"image/png", png}});
+    const Outcome listed = RunProgram(session, {"--list-types"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "image/png\n");
+
+    const fs::path same = session.WorkDir() / "same.png";
+    ASSERT_EQ(RunProgram(session, {"-o", same.string()}).status, 0);
+    EXPECT_EQ(
+        RunCommand({"cmp", made.string(), same.string()}, session.Environment(), 20s).ExitCode, 0);
+    // ImageMagick 6 says "True", 7 "Blend".
+    const std::string alpha =
+        RunCommand({"identify", "-format", "%A", same.string()}, session.Environment(), 20s).Output;
+    EXPECT_TRUE(alpha == "True" || alpha == "Blend") << alpha;
+    EXPECT_EQ(RunProgram(session, {"-o", "-", "--format", "png"}).out, png);
+    // Another format is converted by the program's writers, alpha over white.
+    const fs::path converted = session.WorkDir() / "converted.jpg";
+    ASSERT_EQ(RunProgram(session, {"-o", converted.string()}).status, 0);
+    EXPECT_EQ(Identify(session, converted), "JPEG 9x6");
+    session.DropClipboard();
+    const Outcome none = RunProgram(session, {"--list-types"});
+    EXPECT_EQ(none.status, 3);
+    EXPECT_EQ(none.out, "");
 }
 
 TEST(CommandLineRun, FolderOpensTheDialogsThere) {

@@ -55,6 +55,9 @@ grep -qx 'Exec="/usr/bin/sorvak" --folder %f' "$root/usr/share/kio/servicemenus/
 grep -qx "PROGRAM = \"/usr/bin/sorvak\"" "$root/usr/share/nautilus-python/extensions/sorvak-nautilus.py" ||
     fail "the Nautilus extension does not start /usr/bin/sorvak"
 
+grep -qx 'License: Expat' "$root/usr/share/doc/sorvak/copyright" || fail "the copyright file names no MIT (Expat) licence"
+grep -q '<project_license>MIT</project_license>' "$root/usr/share/metainfo/io.github.sorvak.Sorvak.metainfo.xml" ||
+    fail "the AppStream entry names no project licence"
 appstreamcli validate --no-net "$root/usr/share/metainfo/io.github.sorvak.Sorvak.metainfo.xml" ||
     fail "AppStream metainfo not valid"
 # The manual page formats without a warning and has its sections.
@@ -68,4 +71,6 @@ done
 lintian --tag-display-limit 0 --display-info "$deb" >"$work/lintian.log" 2>&1 || true
 cat "$work/lintian.log"
 ! grep -q '^E: ' "$work/lintian.log" || fail "lintian reports errors"
+! grep -E 'hardening-no-(bindnow|fortify-functions|relro|stackprotector)' "$work/lintian.log" ||
+    fail "the program lacks Debian's hardening flags"
 echo "ok: $(basename "$deb")"

@@ -1,4 +1,5 @@
 #include "settings/ExtIniFile.h"
+#include "tests/support/Locales.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -593,6 +594,22 @@ TEST_F(ExtIniFileTest, HandlerFailuresStaySilent) {
         store.WriteStr("S", "K", "w");
     } // the destructor's Update must not let the handler's failure out
     EXPECT_EQ(ReadFileBytes(ini_), "[S]\r\nK=w\r\n\r\n");
+}
+
+TEST_F(ExtIniFileTest, FolderNameTheLocaleCannotHoldIsKept) {
+    // The program's folder is file-system bytes (UTF-8); a single-byte
+    // locale cannot hold its name, so converting it would lose it.
+    test::ScopedLocale latin("en_US.ISO-8859-1");
+    if (!latin.Usable())
+        GTEST_SKIP() << "the locale en_US.ISO-8859-1 is not installed";
+    const std::string folder = dir_ + "/\xE5\x86\x99"; // 写
+    fs::create_directory(folder);
+    {
+        TExtIniFile store(folder + "/sorvak");
+        store.WriteStr("S", "K", "v");
+    }
+    EXPECT_EQ(ReadFileBytes(folder + "/sorvak.ini"), "[S]\r\nK=v\r\n\r\n");
+    EXPECT_EQ(TExtIniFile(folder + "/sorvak").ReadStr("S", "K", ""), "v");
 }
 
 TEST_F(ExtIniFileTest, FailedWritesAreSilent) {

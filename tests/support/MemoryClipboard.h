@@ -17,12 +17,18 @@ public:
     std::optional<DevicePalette> GetPalette() override;
     // From the picture's header, as a transfer under way gives it.
     std::optional<std::pair<std::int32_t, std::int32_t>> GetBitmapSize() override;
+    std::optional<OwnerPicture> GetOwnerPicture() override {
+        CheckOwner();
+        return bitmap_ ? Owner : std::nullopt;
+    }
     void Abandon() override { ++AbandonCalls; }
     void Empty() override;
     void SetData(unsigned format, std::string block) override;
 
     void SetBitmap(DeviceBitmap bitmap) { bitmap_ = std::move(bitmap); }
     void SetPalette(DevicePalette palette) { palette_ = std::move(palette); }
+    // The picture's bytes as its owner sent them, beside the bitmap.
+    std::optional<OwnerPicture> Owner;
     // Simulates another program holding the clipboard open.
     bool HeldByOtherProgram = false;
     // Simulates an owner that does not hand over its content: every read

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace sorvak::cli {
+namespace sorvak::filemanagers {
 
 // The unique-id of our action in uca.xml.
 inline constexpr const char* ThunarActionId = "sorvak-paste-clipboard-as-file";
@@ -21,4 +21,4 @@ struct ThunarEditResult {
 ThunarEditResult AddThunarAction(const std::optional<std::string>& existing,
                                  const std::string& program);
 
-} // namespace sorvak::cli
+} // namespace sorvak::filemanagers

@@ -1,6 +1,6 @@
-#include "cli/ThunarAction.h"
+#include "resources/filemanagers/ThunarAction.h"
 
-namespace sorvak::cli {
+namespace sorvak::filemanagers {
 
 namespace {
 
@@ -75,4 +75,4 @@ ThunarEditResult AddThunarAction(const std::optional<std::string>& existing,
     return {ThunarEdit::Added, text.substr(0, close) + ActionElement(program) + text.substr(close)};
 }
 
-} // namespace sorvak::cli
+} // namespace sorvak::filemanagers
