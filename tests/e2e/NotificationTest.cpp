@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <thread>
 
 using namespace sorvak::e2e;
@@ -125,10 +126,12 @@ private:
     std::unique_ptr<Process> fileManager_;
 };
 
-std::vector<std::string> NotifyingSave(const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{
-        (fs::path(SORVAK_BINARY_DIR) / "tests/e2e/sorvak-notifyprobe").string()};
+// The program copy, saving without a dialog, with --notify.
+std::vector<std::string> NotifyingSave(Session& session,
+                                       const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{(session.ProgramDir() / "sorvak").string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
+    argv.push_back("--notify");
     return argv;
 }
 
@@ -138,17 +141,22 @@ TEST(E2eNotification, NamesTheFileAndItsActionShowsItInTheFileManager) {
     bus.StartNotificationServer();
     bus.StartMonitor();
     bus.StartFileManager();
-    const fs::path saved = session.WorkDir() / "Shot 1.png";
-    WriteFileBytes(saved, "not looked at");
+    session.OwnClipboard(
+        {{"text", "a"},
+         {"image/png", ReadFileBytes(fs::path(SORVAK_SOURCE_DIR) / "docs/file-list.png")}});
+    const fs::path folder = session.WorkDir() / "shots";
+    fs::create_directories(folder);
 
-    std::unique_ptr<Process> program =
-        bus.Start(NotifyingSave({"--picture", saved.string()}), false);
-    const std::string notify = bus.MonitorUntil("Shot 1.png", 15s);
+    std::unique_ptr<Process> program = bus.Start(
+        NotifyingSave(session, {"-o", folder.string(), "--name", "Shot {kind}", "--format", "png"}),
+        false);
+    const fs::path saved = folder / "Shot picture.png";
+    const std::string notify = bus.MonitorUntil(saved.string(), 15s);
     ASSERT_FALSE(notify.empty()) << "no Notify call named the file";
     EXPECT_NE(notify.find("string \"Sorvak\""), std::string::npos) << notify;
+    EXPECT_NE(notify.find("Shot picture.png"), std::string::npos) << notify;
     // The rest of the call: the thumbnail hint names the file.
-    const std::string rest = bus.MonitorUntil("image-path", 5s);
-    EXPECT_FALSE(rest.empty()) << "no thumbnail hint";
+    EXPECT_FALSE(bus.MonitorUntil("image-path", 5s).empty()) << "no thumbnail hint";
 
     // dunst shows it a moment later; its default action then goes back to us.
     std::optional<std::string> shown;
@@ -159,6 +167,52 @@ TEST(E2eNotification, NamesTheFileAndItsActionShowsItInTheFileManager) {
     ASSERT_TRUE(shown) << "the action did not reach the file manager";
     EXPECT_EQ(PercentDecoded(*shown), "file://" + saved.string());
     EXPECT_EQ(program->Wait(10s), 0);
+    EXPECT_TRUE(fs::is_regular_file(saved));
+}
+
+// The watch goes on while its notices wait: the action still reaches the
+// file manager after the next content was saved.
+TEST(E2eNotification, TheWatchNotifiesEachSaveAndFollowsItsActions) {
+    Session session;
+    Bus bus(session);
+    bus.StartNotificationServer();
+    bus.StartMonitor();
+    bus.StartFileManager();
+    const fs::path folder = session.WorkDir() / "kept";
+    fs::create_directories(folder);
+    std::vector<std::string> argv{(session.ProgramDir() / "sorvak").string(),
+                                  "--watch",
+                                  folder.string(),
+                                  "--name",
+                                  "clip {kind}",
+                                  "--notify"};
+    Process::Options options;
+    options.Environment = bus.Environment();
+    options.CaptureStdout = true;
+    Process watch(argv, options);
+
+    std::optional<std::string> first;
+    for (int attempt = 0; attempt < 10 && !first; ++attempt) {
+        session.OwnClipboard({{"text", "one"}});
+        first = watch.ReadLine(2s);
+    }
+    ASSERT_EQ(first, (folder / "clip text.txt").string());
+    ASSERT_FALSE(bus.MonitorUntil("clip text.txt", 10s).empty());
+    session.OwnClipboard({{"text", "two"}});
+    ASSERT_EQ(watch.ReadLine(10s), (folder / "clip text (2).txt").string());
+    ASSERT_FALSE(bus.MonitorUntil("clip text (2).txt", 10s).empty());
+
+    // A notice's action, whichever one dunst takes, names that notice's file.
+    std::optional<std::string> shown;
+    for (int i = 0; i < 20 && !shown; ++i) {
+        RunCommand({"dunstctl", "action"}, bus.Environment(), 5s);
+        shown = bus.ShownItem(300ms);
+    }
+    ASSERT_TRUE(shown) << "the action did not reach the file manager";
+    const std::set<std::string> saved{"file://" + (folder / "clip text.txt").string(),
+                                      "file://" + (folder / "clip text (2).txt").string()};
+    EXPECT_TRUE(saved.contains(PercentDecoded(*shown))) << *shown;
+    EXPECT_TRUE(watch.Running());
 }
 
 TEST(E2eNotification, AFailureIsNotifiedWithItsText) {
@@ -166,23 +220,26 @@ TEST(E2eNotification, AFailureIsNotifiedWithItsText) {
     Bus bus(session);
     bus.StartNotificationServer();
     bus.StartMonitor();
-    std::unique_ptr<Process> program =
-        bus.Start(NotifyingSave({"--failed", "the disk is full"}), false);
-    EXPECT_FALSE(bus.MonitorUntil("the disk is full", 15s).empty());
-    // Nothing to show: no wait for an action.
-    EXPECT_EQ(program->Wait(5s), 0);
+    session.OwnClipboard({{"text", "a"}});
+    const std::string target = (session.WorkDir() / "missing" / "x.txt").string();
+    std::unique_ptr<Process> program = bus.Start(NotifyingSave(session, {"-o", target}), false);
+    EXPECT_FALSE(bus.MonitorUntil(target, 15s).empty());
+    // Nothing to show: no wait for an action; the status is the save's.
+    EXPECT_EQ(program->Wait(5s), 1);
 }
 
-TEST(E2eNotification, WithoutServerOrBusNothingHappensAtOnce) {
+TEST(E2eNotification, WithoutServerOrBusTheStatusIsTheSaves) {
     Session session;
     Bus bus(session);
+    session.OwnClipboard({{"text", "a"}});
     const fs::path saved = session.WorkDir() / "a.txt";
-    WriteFileBytes(saved, "x");
-    EXPECT_EQ(bus.Start(NotifyingSave({"--text", saved.string()}), false)->Wait(3s), 0);
+    EXPECT_EQ(bus.Start(NotifyingSave(session, {"-o", saved.string()}), false)->Wait(5s), 0);
+    EXPECT_EQ(ReadFileBytes(saved), "a\r\n");
 
     std::map<std::string, std::string> noBus = bus.Environment();
     noBus["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (session.WorkDir() / "no-bus").string();
-    EXPECT_EQ(RunCommand(NotifyingSave({"--text", saved.string()}), noBus, 3s).ExitCode, 0);
+    EXPECT_EQ(RunCommand(NotifyingSave(session, {"-o", saved.string()}), noBus, 5s).ExitCode, 0);
+    EXPECT_EQ(RunCommand(NotifyingSave(session, {"-o", "x.png"}), noBus, 5s).ExitCode, 3);
 }
 
 } // namespace
