@@ -24,7 +24,10 @@ std::optional<int> AnswerWithoutDisplay(const cli::CommandLine& line,
 // transport `open` gives; the exit status.
 int ListTypes(const platform::ClipboardTransfer::SourceFactory& open, const cli::CommandLine& line);
 
-// --output: saves without a dialog; the exit status.
-int SaveOutput(TClipboard& clipboard, const cli::CommandLine& line);
+// --output: saves without a dialog, reading through the transport `open`
+// gives, and with --notify tells the desktop; the exit status. Needs the
+// application object.
+int SaveOutput(const platform::ClipboardTransfer::SourceFactory& open,
+               const cli::CommandLine& line);
 
 } // namespace sorvak::app

@@ -1,6 +1,7 @@
 // Sorvak: saves what the clipboard holds into a file, once, and ends.
 #include "app/ClipboardChoice.h"
 #include "app/CommandLineRun.h"
+#include "app/WatchRun.h"
 #include "base/InterruptCleanup.h"
 #include "base/Paths.h"
 #include "cli/CommandLine.h"
@@ -71,10 +72,13 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     sorvak::platform::InstallQtTranslations();
 
+    if (line.Watch)
+        return sorvak::app::RunWatch(
+            {*line.Watch, line.NameTemplate, line.Format, line.Notify, line.Quiet}, *transport);
+    if (line.Output)
+        return sorvak::app::SaveOutput(openTransport, line);
     sorvak::platform::QtClipboard clipboardBackend(openTransport);
     sorvak::TClipboard clipboard(clipboardBackend);
-    if (line.Output)
-        return sorvak::app::SaveOutput(clipboard, line);
     sorvak::platform::SystemFileDialogService dialogs(sorvak::platform::ShowException,
                                                       sorvak::widgets::MakeDialogPanes);
 

@@ -29,6 +29,9 @@ enum class Option {
     Folder,
     Output,
     Format,
+    Watch,
+    Name,
+    Notify,
     AddThunarAction,
     NoClobber,
     Quiet,
@@ -50,6 +53,9 @@ constexpr Spelling Spellings[] = {
     {"-o", Option::Output, true},
     {"--output", Option::Output, true},
     {"--format", Option::Format, true},
+    {"--watch", Option::Watch, true},
+    {"--name", Option::Name, true},
+    {"--notify", Option::Notify, false},
     {"--add-thunar-action", Option::AddThunarAction, false},
     {"--list-types", Option::ListTypes, false},
     {"-n", Option::NoClobber, false},
@@ -140,6 +146,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         case Option::Format:
             slot = &line.Format;
             break;
+        case Option::Watch:
+            slot = &line.Watch;
+            break;
+        case Option::Name:
+            slot = &line.NameTemplate;
+            break;
+        case Option::Notify:
+            line.Notify = true;
+            break;
         case Option::None:
             break;
         }
@@ -171,18 +186,24 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (std::find(names.begin(), names.end(), format) == names.end())
             return UsageError(Text(TextId::UnknownFormat, {*line.Format}));
         line.Format = format;
-        if (!line.Output)
+        if (!line.Output && !line.Watch)
             return UsageError(Text(TextId::FormatWithoutOutput));
     }
     if (line.Folder && line.Output)
         return UsageError(Text(TextId::FolderWithOutput));
+    if (line.Watch && (line.Output || line.Folder || line.NoClobber))
+        return UsageError(Text(TextId::WatchWithOthers));
+    if (line.NameTemplate && !line.Output && !line.Watch)
+        return UsageError(Text(TextId::NeedsOutputOrWatch, {"--name"}));
+    if (line.Notify && !line.Output && !line.Watch)
+        return UsageError(Text(TextId::NeedsOutputOrWatch, {"--notify"}));
     if (thunar) {
-        if (line.Folder || line.Output)
+        if (line.Folder || line.Output || line.Watch)
             return UsageError(Text(TextId::UnexpectedArgument, {"--add-thunar-action"}));
         line.Action = Action::AddThunarAction;
     }
     if (listTypes) {
-        if (thunar || line.Folder || line.Output)
+        if (thunar || line.Folder || line.Output || line.Watch)
             return UsageError(Text(TextId::UnexpectedArgument, {"--list-types"}));
         line.Action = Action::ListTypes;
     }

@@ -25,6 +25,12 @@ struct CommandLine {
     std::optional<std::string> Output;
     // --format, in lower case: one of PictureFormatNames().
     std::optional<std::string> Format;
+    // --watch: stays running and saves each new content into this folder.
+    std::optional<std::string> Watch;
+    // --name: the name template of saves into a folder (-o DIR, --watch).
+    std::optional<std::string> NameTemplate;
+    // --notify: a desktop notification after each save without a dialog.
+    bool Notify = false;
     // -n / --no-clobber: an existing file is not replaced.
     bool NoClobber = false;
     // --quiet: no error line, the exit status alone.

@@ -30,6 +30,13 @@ constexpr std::array Table{
               "                           - は標準出力、フォルダーならその中の空いている名前\n"
               "      --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif\n"
               "                           （FILE の拡張子より優先します）\n"
+              "      --name TEMPLATE      フォルダーに保存するときの名前: strftime の欄"
+              "（%Y-%m-%d %H.%M.%S など）と\n"
+              "                           {width}, {height}, {kind}（拡張子は形式から）\n"
+              "      --notify             保存したファイル（または失敗）をデスクトップ通知で"
+              "知らせます\n"
+              "      --watch DIR          終了するまで、クリップボードの新しい内容を DIR に"
+              "保存し続けます\n"
               "  -n, --no-clobber         既存のファイルを置き換えません\n"
               "  -q, --quiet              エラーの行を表示しません\n"
               "      --list-types         クリップボードが提供する MIME タイプを 1 行に 1 つ"
@@ -58,6 +65,12 @@ constexpr std::array Table{
           SORVAK_TEXT("sorvak", "sorvak: --format は --output と共に指定してください")},
     Entry{TextId::FolderWithOutput,
           SORVAK_TEXT("sorvak", "sorvak: --folder と --output は同時に指定できません")},
+    Entry{
+        TextId::WatchWithOthers,
+        SORVAK_TEXT("sorvak",
+                    "sorvak: --watch は --output、--folder、--no-clobber と同時に指定できません")},
+    Entry{TextId::NeedsOutputOrWatch,
+          SORVAK_TEXT("sorvak", "sorvak: %1 は --output か --watch と共に指定してください")},
     Entry{TextId::NotAFolder, SORVAK_TEXT("sorvak", "sorvak: フォルダーではありません: %1")},
     Entry{TextId::NothingToSave,
           SORVAK_TEXT("sorvak", "sorvak: クリップボードが空か未サポートのフォーマットです。")},

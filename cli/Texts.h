@@ -18,6 +18,8 @@ enum class TextId {
     UnknownFormat,
     FormatWithoutOutput,
     FolderWithOutput,
+    WatchWithOthers,
+    NeedsOutputOrWatch,
     NotAFolder,
     NothingToSave,
     NoPicture,

@@ -19,6 +19,7 @@ set(SORVAK_LAYERS
     "sorvak_platform_selection sorvak_base sorvak_imaging sorvak_clipboard QT"
     "sorvak_platform_x11 sorvak_base sorvak_imaging sorvak_clipboard sorvak_platform_selection QT X11"
     "sorvak_platform_wayland sorvak_base sorvak_platform_selection QT"
+    "sorvak_platform_notify QT"
     "sorvak_platform_filedialog sorvak_base sorvak_dialogs sorvak_resources sorvak_platform_qt QT"
     "sorvak_widgets sorvak_base sorvak_settings sorvak_dialogs sorvak_clipboard sorvak_resources sorvak_platform_qt QT"
     # Beside the product: test and benchmark support.
@@ -45,6 +46,7 @@ set(SORVAK_FOLDERS
     "platform/x11 sorvak_platform_x11"
     "platform/wayland sorvak_platform_wayland"
     "platform/filedialog sorvak_platform_filedialog"
+    "platform/notify sorvak_platform_notify"
     "widgets sorvak_widgets"
     "tests/support sorvak_testsupport"
     "tests/support/filedialog sorvak_testsupport_filedialog"

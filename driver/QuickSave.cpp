@@ -8,7 +8,9 @@
 #include "base/LineList.h"
 #include "base/OutputFile.h"
 #include "clipboard/DropFiles.h"
+#include "driver/FreeName.h"
 #include "driver/ModMain.h"
+#include "driver/NameTemplate.h"
 #include "imaging/Bitmap.h"
 #include "imaging/PictureFormats.h"
 #include "settings/ExtIniFile.h"
@@ -42,65 +44,6 @@ std::string ExtensionOf(const std::string& path) {
     return path.substr(dot + 1);
 }
 
-// A name taken with O_EXCL: an empty file that no other writer can take
-// while ours is written, removed on every way out but Keep, an ending signal
-// included (InterruptCleanup.h).
-class Reservation {
-public:
-    Reservation() = default;
-    ~Reservation() {
-        if (!path_.empty() && !kept_)
-            ::unlink(path_.c_str());
-    }
-    Reservation(const Reservation&) = delete;
-    Reservation& operator=(const Reservation&) = delete;
-
-    // Creates the entry (file-system bytes); false with errno set when it
-    // could not, EEXIST for any existing entry, a dangling link included.
-    bool Take(const std::string& path) {
-        int error = 0;
-        {
-            // Made and armed as one step, as OutputFile does.
-            const EndingSignalsHeld held;
-            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                ::close(fd);
-                path_ = path;
-                pending_.Arm(path_);
-            } else {
-                error = errno;
-            }
-        }
-        errno = error;
-        return error == 0;
-    }
-    // The write put the real file there.
-    void Keep() {
-        pending_.Cancel();
-        kept_ = true;
-    }
-
-private:
-    std::string path_;
-    PendingRemoval pending_;
-    bool kept_ = false;
-};
-
-// folder/stem + extension, or "stem (2)" and so on: the first name that no
-// entry of the folder has, taken at once. All in file-system bytes.
-std::string ReserveFreeName(const std::string& folder, const std::string& stem,
-                            const std::string& extension, Reservation& reservation) {
-    const std::string base = folder.ends_with('/') ? folder : folder + "/";
-    for (int number = 1;; ++number) {
-        const std::string path =
-            base + stem + (number == 1 ? "" : " (" + std::to_string(number) + ")") + extension;
-        if (reservation.Take(path))
-            return path;
-        if (errno != EEXIST || number == 100000)
-            throw EFCreateError(FileNameFromSystem(path), errno);
-    }
-}
-
 bool IsFolder(const std::string& bytes) {
     std::error_code error;
     return std::filesystem::is_directory(bytes, error);
@@ -116,17 +59,22 @@ public:
     bool ToStandardOutput() const { return toStandardOutput_; }
 
     // Writes through write(path) to the file the request names, or to a
-    // free proposed name (UTF-8, as names on disk are) in its folder; the
-    // file-system bytes of the name written.
+    // free proposed or template name (UTF-8, as names on disk are) in its
+    // folder; the file-system bytes of the name written.
     template <typename WriteFile>
     std::string Write(const std::string& proposedStem, const std::string& extension,
-                      WriteFile write) {
+                      NameFields fields, WriteFile write) {
         Reservation reserved;
         FilePath path = target_;
-        if (toFolder_)
+        if (toFolder_) {
+            std::string stem = proposedStem;
+            if (request_.NameTemplate) {
+                fields.LocalTime = request_.Now();
+                stem = ExpandNameTemplate(*request_.NameTemplate, fields);
+            }
             path = FilePath::FromSystem(
-                ReserveFreeName(target_.Bytes(), proposedStem, "." + extension, reserved));
-        else if (request_.NoClobber && !reserved.Take(target_.Bytes()))
+                ReserveFreeName(target_.Bytes(), stem, "." + extension, reserved));
+        } else if (request_.NoClobber && !reserved.Take(target_.Bytes()))
             throw EFCreateError(target_.Name(), errno);
         write(path);
         reserved.Keep();
@@ -172,6 +120,10 @@ std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
     const auto [width, height] = clipboard.BitmapSize();
     // Names on disk are UTF-8 in every locale: the full-width name always.
     const std::string stem = DefaultPictureName(width, height, codepage::Utf8);
+    NameFields fields;
+    fields.Kind = SavedKind::Picture;
+    fields.Width = width;
+    fields.Height = height;
     // The owner's own bytes where it offers the format asked for: they
     // decoded, and keep what a conversion loses (alpha, colour profile,
     // metadata).
@@ -181,7 +133,7 @@ std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
             request.WriteStandardOutput(owner->Bytes);
             return "-";
         }
-        return destination.Write(stem, std::string(format.DefaultExt),
+        return destination.Write(stem, std::string(format.DefaultExt), fields,
                                  [&](const FilePath& path) { WriteWholeFile(path, owner->Bytes); });
     }
     TBitmap bitmap;
@@ -196,17 +148,19 @@ std::string SavePicture(TClipboard& clipboard, const QuickSaveRequest& request,
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         return "-";
     }
-    return destination.Write(stem, std::string(format.DefaultExt),
+    return destination.Write(stem, std::string(format.DefaultExt), fields,
                              [&](const FilePath& path) { writer->WriteToFile(path); });
 }
 
 std::string SaveLines(const LineList& lines, const QuickSaveRequest& request,
-                      Destination& destination, const std::string& proposedStem) {
+                      Destination& destination, const std::string& proposedStem, SavedKind kind) {
     if (destination.ToStandardOutput()) {
         request.WriteStandardOutput(lines.JoinText());
         return "-";
     }
-    return destination.Write(proposedStem, "txt",
+    NameFields fields;
+    fields.Kind = kind;
+    return destination.Write(proposedStem, "txt", fields,
                              [&](const FilePath& path) { lines.WriteFile(path); });
 }
 
@@ -238,7 +192,7 @@ QuickSaveResult SaveWithoutDialog(TClipboard& clipboard, const QuickSaveRequest&
     } else if (text) {
         LineList lines;
         lines.SplitText(clipboard.ReadText());
-        path = SaveLines(lines, request, destination, "ClipboardText");
+        path = SaveLines(lines, request, destination, "ClipboardText", SavedKind::Text);
     } else if (files) {
         LineList paths;
         std::optional<std::string> block;
@@ -248,7 +202,7 @@ QuickSaveResult SaveWithoutDialog(TClipboard& clipboard, const QuickSaveRequest&
         }
         if (block)
             ReadFileNames(*block, paths);
-        path = SaveLines(paths, request, destination, "CopyFiles");
+        path = SaveLines(paths, request, destination, "CopyFiles", SavedKind::Files);
     } else {
         return picture ? QuickSaveResult::NoTextOrFileList : QuickSaveResult::NothingToSave;
     }

@@ -4,6 +4,7 @@
 #include "clipboard/Clipboard.h"
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,6 +29,10 @@ struct QuickSaveRequest {
     std::optional<std::string> Format;
     // The running program file: its settings give the remembered format.
     std::string ProgramPath;
+    // For a folder: the name template (NameTemplate.h) in place of the
+    // proposed names, and the local time its fields take.
+    std::optional<std::string> NameTemplate;
+    std::function<std::tm()> Now;
     // Receives the bytes when Output is "-"; throws when they cannot go.
     std::function<void(std::string_view bytes)> WriteStandardOutput;
 };

@@ -7,7 +7,7 @@ what=${1:-test}
 packages=(
     # build and run
     cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n libxcb1-dev
+    qt6-base-dev qt6-translations-l10n libxcb1-dev libxcb-xfixes0-dev
     # the Wayland clipboard (data-control) and Qt's Wayland platform
     libwayland-dev wayland-protocols qt6-wayland
     # the program's catalogues are compiled by lrelease (Qt6LinguistTools)
@@ -25,6 +25,8 @@ if [[ $what == test ]]; then
         clang-format
         # end-to-end tests under a virtual X server
         xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck
+        # notifications: a private session bus, a real server, its monitor
+        dbus-daemon dbus-bin dunst
         # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
         weston xwayland wl-clipboard
         # a headless wlroots compositor, keystrokes and screenshots there, and

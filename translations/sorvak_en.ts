@@ -39,6 +39,21 @@
     </message>
 </context>
 <context>
+    <name>Notification</name>
+    <message>
+        <source>%1 を保存しました</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>フォルダに表示</source>
+        <translation>Show in Folder</translation>
+    </message>
+    <message>
+        <source>クリップボードを保存できませんでした</source>
+        <translation>Could not save the clipboard</translation>
+    </message>
+</context>
+<context>
     <name>PicturePane</name>
     <message>
         <source>画像が不正です</source>
@@ -308,6 +323,10 @@
         <translation>Interlaced PNG writing is not supported</translation>
     </message>
     <message>
+        <source>名前のテンプレート &quot;%s&quot; からはファイル名を作れません</source>
+        <translation>The name template &quot;%s&quot; gives no file name</translation>
+    </message>
+    <message>
         <source>sorvak: %1 に書き込めません: %2</source>
         <translation>sorvak: cannot write to %1: %2</translation>
     </message>
@@ -331,6 +350,10 @@
                            - は標準出力、フォルダーならその中の空いている名前
       --format FORMAT      画像の形式: bmp, png, jpg, jpeg, gif
                            （FILE の拡張子より優先します）
+      --name TEMPLATE      フォルダーに保存するときの名前: strftime の欄（%Y-%m-%d %H.%M.%S など）と
+                           {width}, {height}, {kind}（拡張子は形式から）
+      --notify             保存したファイル（または失敗）をデスクトップ通知で知らせます
+      --watch DIR          終了するまで、クリップボードの新しい内容を DIR に保存し続けます
   -n, --no-clobber         既存のファイルを置き換えません
   -q, --quiet              エラーの行を表示しません
       --list-types         クリップボードが提供する MIME タイプを 1 行に 1 つ表示します
@@ -355,6 +378,11 @@ Started without options, it opens the save dialog that fits the content.
                            - is standard output; a folder takes a free name in it
       --format FORMAT      picture format: bmp, png, jpg, jpeg, gif
                            (wins over FILE&apos;s extension)
+      --name TEMPLATE      the name of a save into a folder: strftime fields
+                           (%Y-%m-%d %H.%M.%S...) and {width}, {height}, {kind}
+                           (the extension comes from the format)
+      --notify             tell the desktop which file was saved (or what failed)
+      --watch DIR          until ended, save each new clipboard content into DIR
   -n, --no-clobber         never replace an existing file
   -q, --quiet              print no error line
       --list-types         print the MIME types the clipboard offers, one a line
@@ -368,6 +396,14 @@ Exit status:
   2  wrong options
   3  the clipboard holds nothing that can be saved, or not the kind asked for
 </translation>
+    </message>
+    <message>
+        <source>sorvak: --watch は --output、--folder、--no-clobber と同時に指定できません</source>
+        <translation>sorvak: --watch goes with neither --output, --folder nor --no-clobber</translation>
+    </message>
+    <message>
+        <source>sorvak: %1 は --output か --watch と共に指定してください</source>
+        <translation>sorvak: %1 needs --output or --watch</translation>
     </message>
 </context>
 </TS>

@@ -4,10 +4,12 @@
 #include "base/Exception.h"
 #include "clipboard/DropFiles.h"
 #include "platform/selection/DeviceBitmapFromImage.h"
+#include "platform/selection/OwnCopy.h"
 #include "platform/selection/SelectionSource.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 #include <new>
 
@@ -178,8 +180,10 @@ void QtClipboard::SetData(unsigned format, std::string block) {
     // Linux programs expect LF line breaks in pasted text.
     writtenText_ = WithLfBreaks(codepage::ToUtf8(block));
     wroteText_ = true;
-    QGuiApplication::clipboard()->setText(QString::fromStdString(writtenText_),
-                                          QClipboard::Clipboard);
+    auto* data = new QMimeData;
+    data->setText(QString::fromStdString(writtenText_));
+    data->setData(QString::fromLatin1(OwnCopyType), QByteArray());
+    QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
     // What we put there is what the clipboard now holds.
     own_ = Snapshot();
     own_->Utf8Text = writtenText_;

@@ -2,6 +2,7 @@
 
 #include "base/FileDescriptor.h"
 #include "base/InterruptCleanup.h"
+#include "platform/selection/OwnCopy.h"
 #include "platform/selection/SelectionSource.h"
 #include "platform/wayland/DataControlConnection.h"
 
@@ -39,6 +40,7 @@ public:
         source_ = connection_.CreateSource(SourceEvents, this);
         for (const char* type : TextTypes)
             connection_.Offer(source_.get(), type);
+        connection_.Offer(source_.get(), OwnCopyType);
         connection_.SetSelection(device_.get(), source_.get(), false);
     }
 

@@ -2,6 +2,7 @@
 
 #include "base/FileDescriptor.h"
 #include "base/InterruptCleanup.h"
+#include "platform/selection/OwnCopy.h"
 #include "platform/x11/Xcb.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ xcb_window_t SelectionOwner(xcb_connection_t* connection, xcb_atom_t selection) 
 }
 
 struct Atoms {
-    xcb_atom_t clipboard, targets, utf8, text, plainUtf8, plain, timestamp, incr, multiple;
+    xcb_atom_t clipboard, targets, utf8, text, plainUtf8, plain, timestamp, incr, multiple, ownCopy;
 };
 
 Atoms InternAtoms(xcb_connection_t* c) {
@@ -38,7 +39,8 @@ Atoms InternAtoms(xcb_connection_t* c) {
             InternAtom(c, "text/plain"),
             InternAtom(c, "TIMESTAMP"),
             InternAtom(c, "INCR"),
-            InternAtom(c, "MULTIPLE")};
+            InternAtom(c, "MULTIPLE"),
+            InternAtom(c, OwnCopyType)};
 }
 
 // A transfer in pieces (the INCR protocol of the ICCCM) to one requestor.
@@ -92,9 +94,10 @@ private:
         const xcb_atom_t property =
             request.property == XCB_NONE ? request.target : request.property;
         if (request.target == atoms_.targets) {
+            // The own-copy mark is only listed; asked for, it is refused.
             const xcb_atom_t targets[] = {atoms_.targets,   atoms_.timestamp, atoms_.utf8,
                                           atoms_.plainUtf8, atoms_.text,      atoms_.plain,
-                                          XCB_ATOM_STRING};
+                                          XCB_ATOM_STRING,  atoms_.ownCopy};
             xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, property,
                                 XCB_ATOM_ATOM, 32, std::size(targets), targets);
             Notify(request, property);

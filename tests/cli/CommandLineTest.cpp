@@ -116,6 +116,24 @@ const Case Cases[] = {
      {},
      {},
      "sorvak: 余分な引数です: --add-thunar-action（--help を参照）"},
+    {{"--watch", "/tmp", "-o", "a"},
+     Action::UsageError,
+     {},
+     {},
+     {},
+     "sorvak: --watch は --output、--folder、--no-clobber と同時に指定できません"},
+    {{"--name", "%F"},
+     Action::UsageError,
+     {},
+     {},
+     {},
+     "sorvak: --name は --output か --watch と共に指定してください"},
+    {{"--notify", "--folder", "/tmp"},
+     Action::UsageError,
+     {},
+     {},
+     {},
+     "sorvak: --notify は --output か --watch と共に指定してください"},
     // A line break in a wrong option cannot split the message.
     {{"--a\nb"},
      Action::UsageError,
@@ -158,6 +176,21 @@ TEST(CommandLine, ScriptOptionsAreFlags) {
     EXPECT_TRUE(wrong.Quiet);
 }
 
+TEST(CommandLine, QuickSaveOptions) {
+    const CommandLine watch =
+        ParseCommandLine({"--watch", "/w", "--name", "%F {kind}", "--format", "PNG", "--notify"});
+    EXPECT_EQ(watch.Action, Action::Run);
+    EXPECT_EQ(watch.Watch, "/w");
+    EXPECT_EQ(watch.NameTemplate, "%F {kind}");
+    EXPECT_EQ(watch.Format, "png");
+    EXPECT_TRUE(watch.Notify);
+    const CommandLine output = ParseCommandLine({"-o", "/d", "--name=x", "--notify"});
+    EXPECT_EQ(output.Action, Action::Run);
+    EXPECT_EQ(output.NameTemplate, "x");
+    EXPECT_FALSE(output.Watch);
+    EXPECT_EQ(ParseCommandLine({"--watch", "/w", "--list-types"}).Action, Action::UsageError);
+}
+
 TEST(CommandLine, ShownTextsGoThroughTheTranslator) {
     SetTranslator([](std::string_view source) {
         return source == SourceText(TextId::NotAFolder) ? std::string("sorvak: not a folder: %1")
@@ -170,9 +203,9 @@ TEST(CommandLine, ShownTextsGoThroughTheTranslator) {
 
 TEST(CommandLine, HelpNamesEveryOptionAndExitStatus) {
     const std::string help = Text(TextId::Help);
-    for (const char* word :
-         {"--help", "--version", "--folder", "--output", "--format", "-o", "--add-thunar-action",
-          "--no-clobber", "--quiet", "--list-types", "  0  ", "  1  ", "  2  ", "  3  "})
+    for (const char* word : {"--help", "--version", "--folder", "--output", "--format", "-o",
+                             "--add-thunar-action", "--no-clobber", "--quiet", "--list-types",
+                             "--name", "--notify", "--watch", "  0  ", "  1  ", "  2  ", "  3  "})
         EXPECT_NE(help.find(word), std::string::npos) << word;
     // Every message but the help is a single line.
     for (int id = static_cast<int>(TextId::Version);
