@@ -385,18 +385,18 @@ TEST(CommandLineRun, SignalDuringAFolderSaveLeavesTheFolderAsItWas) {
         Process program(
             {(session.ProgramDir() / "sorvak").string(), "-o", folder.string(), "--format", "gif"},
             options);
-        // The reserved name shows first, then the file being written beside
-        // it (".Image..."); the signal comes while that is written.
+        // The reserved name shows first; the picture is then made in memory
+        // (the GIF's colour reduction takes a while) before it is written
+        // beside it. The signal comes while the name is only reserved.
         const auto deadline = std::chrono::steady_clock::now() + 20s;
-        bool writing = false;
-        while (!writing && std::chrono::steady_clock::now() < deadline && program.Running()) {
+        bool reserved = false;
+        while (!reserved && std::chrono::steady_clock::now() < deadline && program.Running()) {
             for (const auto& entry : fs::directory_iterator(folder))
-                writing = writing || entry.path().filename().string().starts_with('.');
-            if (!writing)
+                reserved = reserved || entry.path().filename().string().starts_with("Image");
+            if (!reserved)
                 std::this_thread::sleep_for(1ms);
         }
-        ASSERT_TRUE(writing) << "the program ended before it wrote";
-        std::this_thread::sleep_for(5ms);
+        ASSERT_TRUE(reserved) << "the program ended before it reserved a name";
         ::kill(program.Pid(), signal);
         EXPECT_EQ(program.Wait(10s), 128 + signal);
         std::vector<fs::path> entries(fs::directory_iterator(folder), {});
