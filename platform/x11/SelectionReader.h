@@ -6,6 +6,7 @@
 #include "platform/selection/SelectionSource.h"
 #include "platform/x11/Xcb.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -48,6 +49,8 @@ public:
     std::optional<std::string> Fetch(const std::string& mimeType, const Watch& watch = {}) override;
     void Stop() override;
     bool Stopped() const override { return stopped_.load(std::memory_order_relaxed); }
+    std::chrono::steady_clock::time_point End() const override { return end_; }
+    void EndBy(std::chrono::steady_clock::time_point end) override { end_ = std::min(end_, end); }
 
 private:
     // The targets that may carry a mime type, most wanted first.
