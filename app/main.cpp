@@ -63,8 +63,11 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     sorvak::platform::InstallQtTranslations();
 
+    // A save to a text file's name takes the text even beside a picture.
     sorvak::platform::QtClipboard clipboardBackend(
-        [] { return std::make_unique<sorvak::platform::SelectionReader>(); });
+        [] { return std::make_unique<sorvak::platform::SelectionReader>(); },
+        line.Output ? sorvak::platform::AfterPicture::Everything
+                    : sorvak::platform::AfterPicture::Nothing);
     sorvak::TClipboard clipboard(clipboardBackend);
     if (line.Output)
         return sorvak::app::SaveOutput(clipboard, line);

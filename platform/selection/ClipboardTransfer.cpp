@@ -15,7 +15,8 @@ constexpr std::chrono::milliseconds ExitWait{200};
 
 } // namespace
 
-ClipboardTransfer::ClipboardTransfer(SourceFactory open) : state_(std::make_shared<State>()) {
+ClipboardTransfer::ClipboardTransfer(SourceFactory open, AfterPicture afterPicture)
+    : state_(std::make_shared<State>()) {
     // Qt's default allocation limit refuses full-page screenshots, and the
     // clipboard picture may be as large as memory allows. The limit is
     // process-wide and the picture decodes while the dialog is open, so it
@@ -23,6 +24,7 @@ ClipboardTransfer::ClipboardTransfer(SourceFactory open) : state_(std::make_shar
     // limit of its own.
     QImageReader::setAllocationLimit(0);
     state_->Open = std::move(open);
+    state_->After = afterPicture;
     try {
         state_->Source = state_->Open();
         if (!state_->Source)
@@ -66,7 +68,7 @@ ClipboardSnapshot ClipboardTransfer::TakeFromNewOwner(State& state, const Tell& 
     SelectionSource& source = *state.Source;
     if (!source.HasOwner())
         throw SelectionTimeout("the clipboard owner went away");
-    return TakeSnapshot(source, tell);
+    return TakeSnapshot(source, tell, state.After);
 }
 
 void ClipboardTransfer::Run(const std::shared_ptr<State>& state) {
@@ -82,7 +84,7 @@ void ClipboardTransfer::Run(const std::shared_ptr<State>& state) {
     std::exception_ptr failure;
     try {
         try {
-            snapshot = TakeSnapshot(*state->Source, tell);
+            snapshot = TakeSnapshot(*state->Source, tell, state->After);
         } catch (const SelectionOwnerChanged&) {
             snapshot = TakeFromNewOwner(*state, tell);
         }

@@ -23,7 +23,8 @@ public:
     using SourceFactory = std::function<std::unique_ptr<SelectionSource>()>;
 
     // Starts taking the content at once, from a source `open` gives.
-    explicit ClipboardTransfer(SourceFactory open);
+    explicit ClipboardTransfer(SourceFactory open,
+                               AfterPicture afterPicture = AfterPicture::Nothing);
     // Stops the transfer and waits a moment for its thread; one still
     // blocked then is left to end on its own, holding only what it shares
     // with nobody else.
@@ -52,6 +53,7 @@ private:
         std::optional<ClipboardSnapshot> Snapshot;
         std::exception_ptr Failure;
         SourceFactory Open;
+        AfterPicture After = AfterPicture::Nothing;
         // Replaced, under the mutex, when the transfer starts again.
         std::unique_ptr<SelectionSource> Source;
     };

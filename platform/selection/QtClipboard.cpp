@@ -47,7 +47,8 @@ const std::string& TextOf(const ClipboardSnapshot& content) {
 
 } // namespace
 
-QtClipboard::QtClipboard(ClipboardTransfer::SourceFactory open) : transfer_(std::move(open)) {}
+QtClipboard::QtClipboard(ClipboardTransfer::SourceFactory open, AfterPicture afterPicture)
+    : transfer_(std::move(open), afterPicture) {}
 QtClipboard::~QtClipboard() = default;
 
 const ClipboardSnapshot& QtClipboard::Content() {

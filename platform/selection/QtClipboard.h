@@ -19,7 +19,8 @@ class QtClipboard : public ClipboardBackend {
 public:
     // Starts taking the content through the transport `open` gives; needs
     // the application object.
-    explicit QtClipboard(ClipboardTransfer::SourceFactory open);
+    explicit QtClipboard(ClipboardTransfer::SourceFactory open,
+                         AfterPicture afterPicture = AfterPicture::Nothing);
     ~QtClipboard() override;
 
     bool IsFormatAvailable(unsigned format) override;
