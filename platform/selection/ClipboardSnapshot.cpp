@@ -92,8 +92,8 @@ ClipboardSnapshot TakeSnapshot(SelectionSource& source,
     for (const TargetChoice::Text& text : choice.Texts) {
         if (std::optional<std::string> bytes =
                 read(text.Type, textTells ? outline.Text() : SelectionSource::Watch())) {
-            snapshot.Utf8Text =
-                text.Latin1 ? Latin1AsUtf8(*bytes) : RepairedUtf8(std::move(*bytes));
+            snapshot.Utf8Text = text.Latin1 ? Latin1AsUtf8(*bytes, source)
+                                            : RepairedUtf8(std::move(*bytes), source);
             break;
         }
     }

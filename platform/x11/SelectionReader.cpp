@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <poll.h>
+#include <string>
 #include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <utility>
+#include <xcb/xcbext.h>
 
 namespace sorvak::platform {
 
@@ -54,31 +58,64 @@ SelectionReader::SelectionReader(Limits limits)
     targets_ = Intern("TARGETS");
 }
 
+void* SelectionReader::AwaitReply(unsigned int sequence) {
+    xcb_flush(connection_);
+    const Clock::time_point end = std::min(Clock::now() + limits_.Silence, end_);
+    for (;;) {
+        if (Stopped()) {
+            xcb_discard_reply(connection_, sequence);
+            throw SelectionStopped();
+        }
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(connection_, sequence, &reply, &error) != 0) {
+            std::free(error);
+            if (reply == nullptr && connection_.HasError())
+                throw SelectionTimeout("the display went away");
+            return reply;
+        }
+        if (connection_.HasError())
+            throw SelectionTimeout("the display went away");
+        const Clock::time_point now = Clock::now();
+        if (now >= end) {
+            xcb_discard_reply(connection_, sequence);
+            throw SelectionTimeout("the display does not answer");
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now);
+        pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0},
+                         {wake_.get(), POLLIN, 0}};
+        poll(fds, 2, static_cast<int>(left.count()));
+    }
+}
+
 std::uint32_t SelectionReader::Intern(const std::string& name) {
-    const xcb_atom_t atom = InternAtom(connection_, name);
-    if (atom == XCB_ATOM_NONE)
+    const auto reply = Await<xcb_intern_atom_reply_t>(
+        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data())
+            .sequence);
+    if (!reply || reply->atom == XCB_ATOM_NONE)
         throw SelectionTimeout("the display went away");
-    return atom;
+    return reply->atom;
+}
+
+std::uint32_t SelectionReader::CurrentOwner() {
+    const auto reply = Await<xcb_get_selection_owner_reply_t>(
+        xcb_get_selection_owner(connection_, clipboard_).sequence);
+    if (!reply)
+        throw SelectionTimeout("the display went away");
+    return reply->owner;
 }
 
 bool SelectionReader::HasOwner() {
-    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
-    if (!reply)
-        throw SelectionTimeout("the display went away");
-    owner_ = reply->owner;
+    owner_ = CurrentOwner();
     ownerKnown_ = true;
-    return reply->owner != XCB_NONE;
+    return owner_ != XCB_NONE;
 }
 
 void SelectionReader::CheckOwner() {
-    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
-    if (!reply)
-        throw SelectionTimeout("the display went away");
-    if (reply->owner == XCB_NONE)
+    const std::uint32_t owner = CurrentOwner();
+    if (owner == XCB_NONE)
         throw SelectionTimeout("the clipboard owner went away");
-    if (reply->owner != owner_)
+    if (owner != owner_)
         throw SelectionOwnerChanged();
 }
 
@@ -126,6 +163,8 @@ void SelectionReader::WaitFor(std::chrono::milliseconds silence, Wanted wanted) 
 }
 
 std::uint32_t SelectionReader::Convert(std::uint32_t target, std::chrono::milliseconds silence) {
+    if (std::exchange(propertyInUse_, true))
+        property_ = Intern("SORVAK_SELECTION_" + std::to_string(++properties_));
     // Drop what an earlier, abandoned transfer may have left.
     xcb_delete_property(connection_, window_, property_);
     xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
@@ -156,11 +195,10 @@ void SelectionReader::WaitForPiece() {
 bool SelectionReader::TakeProperty(std::string& bytes) {
     // The reply carries the whole value; its length is what the server holds,
     // not a figure the owner chose.
-    XcbReply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection_,
-                               xcb_get_property(connection_, 1, window_, property_,
-                                                XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
-                               nullptr));
+    const auto reply = Await<xcb_get_property_reply_t>(
+        xcb_get_property(connection_, 1, window_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                         UINT32_MAX / 4)
+            .sequence);
     if (!reply)
         throw SelectionTimeout("the display went away");
     const int length = xcb_get_property_value_length(reply.get());
@@ -177,6 +215,7 @@ std::vector<std::string> SelectionReader::Targets() {
     std::vector<std::string> names;
     std::string list;
     TakeProperty(list);
+    propertyInUse_ = false;
     const std::size_t count = std::min<std::size_t>(list.size() / 4, 4096);
     std::vector<xcb_get_atom_name_cookie_t> cookies;
     cookies.reserve(count);
@@ -185,15 +224,22 @@ std::vector<std::string> SelectionReader::Targets() {
         std::copy_n(list.data() + 4 * i, 4, reinterpret_cast<char*>(&atom));
         cookies.push_back(xcb_get_atom_name(connection_, atom));
     }
-    // Names come from the server, not the owner: one round trip for all.
+    // Names come from the server, not the owner: one round trip for all. An
+    // atom the server does not know is left out.
     listed_.clear();
-    for (const xcb_get_atom_name_cookie_t& cookie : cookies) {
-        XcbReply<xcb_get_atom_name_reply_t> reply(
-            xcb_get_atom_name_reply(connection_, cookie, nullptr));
-        if (reply)
-            listed_.emplace_back(
-                xcb_get_atom_name_name(reply.get()),
-                static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        XcbReply<xcb_get_atom_name_reply_t> reply;
+        try {
+            reply = Await<xcb_get_atom_name_reply_t>(cookies[i].sequence);
+        } catch (...) {
+            for (std::size_t rest = i + 1; rest < cookies.size(); ++rest)
+                xcb_discard_reply(connection_, cookies[rest].sequence);
+            throw;
+        }
+        if (!reply)
+            continue;
+        listed_.emplace_back(xcb_get_atom_name_name(reply.get()),
+                             static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
     }
     for (const std::string& target : listed_) {
         // An owner that offers both UTF8_STRING and the mime name offers one
@@ -234,10 +280,13 @@ std::optional<std::string> SelectionReader::Fetch(const std::string& mimeType, c
 
 std::optional<std::string> SelectionReader::FetchTarget(const std::string& target,
                                                         const Watch& watch) {
-    if (Convert(Intern(target), limits_.Silence) == XCB_NONE)
+    if (Convert(Intern(target), limits_.Silence) == XCB_NONE) {
+        propertyInUse_ = false;
         return std::nullopt;
+    }
     std::string bytes;
     if (!TakeProperty(bytes)) {
+        propertyInUse_ = false;
         if (bytes.size() > limits_.MaxBytes)
             return std::nullopt;
         if (watch)
@@ -263,8 +312,12 @@ std::optional<std::string> SelectionReader::FetchTarget(const std::string& targe
     for (;;) {
         WaitForPiece();
         TakeProperty(piece);
-        if (piece.empty())
+        if (piece.empty()) {
+            propertyInUse_ = false;
             return bytes;
+        }
+        // The owner goes on sending into the property we leave: the next
+        // transfer takes another one.
         if (piece.size() > limits_.MaxBytes - bytes.size())
             return std::nullopt;
         bytes += piece;

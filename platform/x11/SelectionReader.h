@@ -57,6 +57,15 @@ private:
     std::vector<std::string> TargetsFor(const std::string& mimeType) const;
     std::optional<std::string> FetchTarget(const std::string& target, const Watch& watch);
     std::uint32_t Intern(const std::string& name);
+    // The reply to a request already queued, awaited through the same poll
+    // as events: Stop() ends the wait at once, and a server that does not
+    // answer (another client grabbed it) is bounded like a silent owner.
+    template <typename Reply> XcbReply<Reply> Await(unsigned int sequence) {
+        return XcbReply<Reply>(static_cast<Reply*>(AwaitReply(sequence)));
+    }
+    void* AwaitReply(unsigned int sequence);
+    // The clipboard's owner now.
+    std::uint32_t CurrentOwner();
     // The owner's answer to a conversion: the property holding it, or 0
     // when it refused.
     std::uint32_t Convert(std::uint32_t target, std::chrono::milliseconds silence);
@@ -81,6 +90,11 @@ private:
     bool ownerKnown_ = false;
     // The owner's target names as it listed them; empty until Targets().
     std::vector<std::string> listed_;
+    // Set while a transfer may still be writing our property: a transfer
+    // abandoned half way (at the byte cap, by a timeout or a stop) would
+    // write its next piece there, so the next one takes a fresh property.
+    bool propertyInUse_ = false;
+    unsigned int properties_ = 0;
     // Written by Stop() to wake a wait.
     FileDescriptor wake_;
     std::atomic<bool> stopped_{false};

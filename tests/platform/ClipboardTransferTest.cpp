@@ -114,3 +114,49 @@ TEST(ClipboardTransfer, StartsOnceMoreFromANewOwnerAndOnlyThen) {
         }
     }
 }
+
+namespace {
+
+// A read blocked where no stop reaches (a server that does not answer):
+// it ends only when the test lets it.
+struct Latch {
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    bool Open = false;
+    bool SourceGone = false;
+};
+
+class Stuck : public FakeSelectionSource {
+public:
+    explicit Stuck(std::shared_ptr<Latch> latch)
+        : FakeSelectionSource({{"image/png", std::string("x")}}), latch_(std::move(latch)) {}
+    ~Stuck() override {
+        const std::lock_guard lock(latch_->Mutex);
+        latch_->SourceGone = true;
+        latch_->Changed.notify_all();
+    }
+    std::optional<std::string> Fetch(const std::string&, const Watch&) override {
+        std::unique_lock lock(latch_->Mutex);
+        latch_->Changed.wait(lock, [this] { return latch_->Open; });
+        return std::nullopt;
+    }
+
+private:
+    std::shared_ptr<Latch> latch_;
+};
+
+} // namespace
+
+TEST(ClipboardTransfer, TheEndOfTheProgramDoesNotWaitForABlockedRead) {
+    const auto latch = std::make_shared<Latch>();
+    {
+        ClipboardTransfer transfer([latch] { return std::make_unique<Stuck>(latch); });
+    }
+    // The transfer is gone while its read still blocks; the thread left
+    // behind then ends touching only what it shares.
+    std::unique_lock lock(latch->Mutex);
+    EXPECT_FALSE(latch->SourceGone);
+    latch->Open = true;
+    latch->Changed.notify_all();
+    latch->Changed.wait(lock, [&] { return latch->SourceGone; });
+}
