@@ -9,9 +9,11 @@ namespace sorvak::platform {
 
 namespace {
 
-// How long the end of the program waits for a transfer thread that is
-// blocked somewhere a stop cannot reach.
-constexpr std::chrono::milliseconds ExitWait{200};
+// How long the end of the program waits for the transfer thread: enough for
+// a stopped transfer to leave its owner free for the next requestor (the X11
+// reader drains for up to 750 ms), little for a thread blocked where no stop
+// reaches.
+constexpr std::chrono::milliseconds ExitWait{1000};
 
 } // namespace
 

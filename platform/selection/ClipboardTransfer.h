@@ -25,9 +25,9 @@ public:
     // Starts taking the content at once, from a source `open` gives.
     explicit ClipboardTransfer(SourceFactory open,
                                AfterPicture afterPicture = AfterPicture::Nothing);
-    // Stops the transfer and waits a moment for its thread; one still
-    // blocked then is left to end on its own, holding only what it shares
-    // with nobody else.
+    // Stops the transfer and waits at most a second for its thread; one
+    // still blocked then is left to end on its own, holding only what it
+    // shares with nobody else.
     ~ClipboardTransfer();
     ClipboardTransfer(const ClipboardTransfer&) = delete;
     ClipboardTransfer& operator=(const ClipboardTransfer&) = delete;

@@ -20,6 +20,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A drained transfer has ended when its owner pauses this long.
+constexpr std::chrono::milliseconds DrainPause{100};
+
 // X11's own names for text, and the mime types they stand for.
 struct TextAlias {
     std::string_view Target;
@@ -58,11 +61,10 @@ SelectionReader::SelectionReader(Limits limits)
     targets_ = Intern("TARGETS");
 }
 
-void* SelectionReader::AwaitReply(unsigned int sequence) {
+void* SelectionReader::AwaitReply(unsigned int sequence, Clock::time_point end, bool stoppable) {
     xcb_flush(connection_);
-    const Clock::time_point end = std::min(Clock::now() + limits_.Silence, end_);
     for (;;) {
-        if (Stopped()) {
+        if (stoppable && Stopped()) {
             xcb_discard_reply(connection_, sequence);
             throw SelectionStopped();
         }
@@ -310,19 +312,54 @@ std::optional<std::string> SelectionReader::FetchTarget(const std::string& targe
     std::string piece;
     bool watching = static_cast<bool>(watch);
     for (;;) {
-        WaitForPiece();
+        try {
+            WaitForPiece();
+        } catch (const SelectionStopped&) {
+            Drain();
+            throw;
+        }
         TakeProperty(piece);
         if (piece.empty()) {
             propertyInUse_ = false;
             return bytes;
         }
-        // The owner goes on sending into the property we leave: the next
-        // transfer takes another one.
-        if (piece.size() > limits_.MaxBytes - bytes.size())
+        if (piece.size() > limits_.MaxBytes - bytes.size()) {
+            Drain();
             return std::nullopt;
+        }
         bytes += piece;
         if (watching)
             watching = watch(bytes);
+    }
+}
+
+void SelectionReader::Drain() {
+    const Clock::time_point end = std::min(Clock::now() + limits_.Drain, end_);
+    Clock::time_point pauseEnd = Clock::now() + DrainPause;
+    // A piece may wait in the property already: taking it asks for the next.
+    xcb_delete_property(connection_, window_, property_);
+    xcb_flush(connection_);
+    for (;;) {
+        while (XcbEvent event{xcb_poll_for_event(connection_)}) {
+            if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY)
+                continue;
+            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
+            if (notify.window != window_ || notify.atom != property_ ||
+                notify.state != XCB_PROPERTY_NEW_VALUE)
+                continue;
+            // Unread: the owner sends the next piece as soon as this one is
+            // gone, and the last one, empty, is followed by silence.
+            xcb_delete_property(connection_, window_, property_);
+            xcb_flush(connection_);
+            pauseEnd = Clock::now() + DrainPause;
+        }
+        const Clock::time_point now = Clock::now();
+        if (connection_.HasError() || now >= std::min(end, pauseEnd))
+            return;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(std::min(end, pauseEnd) - now);
+        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left.count()));
     }
 }
 

@@ -17,6 +17,8 @@
 namespace sorvak::platform {
 
 class SelectionReader : public SelectionSource {
+    using Clock = std::chrono::steady_clock;
+
 public:
     struct Limits {
         // The longest the owner may take to list its targets: cheap for any
@@ -33,6 +35,9 @@ public:
         // How often a wait asks the server who owns the clipboard: an owner
         // that died sends nothing more, and this is how soon that is seen.
         std::chrono::milliseconds OwnerCheck{200};
+        // How long an incremental transfer left half way is drained: some
+        // owners serve nobody else until it ends.
+        std::chrono::milliseconds Drain{750};
     };
     // Connects to $DISPLAY; the clock for Limits::Total starts here.
     explicit SelectionReader(Limits limits);
@@ -61,9 +66,17 @@ private:
     // as events: Stop() ends the wait at once, and a server that does not
     // answer (another client grabbed it) is bounded like a silent owner.
     template <typename Reply> XcbReply<Reply> Await(unsigned int sequence) {
-        return XcbReply<Reply>(static_cast<Reply*>(AwaitReply(sequence)));
+        return XcbReply<Reply>(static_cast<Reply*>(
+            AwaitReply(sequence, std::min(Clock::now() + limits_.Silence, end_), true)));
     }
-    void* AwaitReply(unsigned int sequence);
+    // Throws SelectionStopped once stopped, when `stoppable`.
+    void* AwaitReply(unsigned int sequence, std::chrono::steady_clock::time_point end,
+                     bool stoppable);
+    // Takes the pieces of the incremental transfer under way unread, until
+    // the owner pauses (as it does after the last one) or Limits::Drain has
+    // passed, so that the owner is free for the next requestor. Never
+    // stopped: it is bounded.
+    void Drain();
     // The clipboard's owner now.
     std::uint32_t CurrentOwner();
     // The owner's answer to a conversion: the property holding it, or 0
