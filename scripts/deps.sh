@@ -23,6 +23,8 @@ if [[ $what == test ]]; then
         clang-format
         # end-to-end tests under a virtual X server
         xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck
+        # clipboard managers beside the program (CopyQ keeps pictures through its plugins)
+        copyq copyq-plugins parcellite dbus
         # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
         weston xwayland wl-clipboard
         # the install test validates the desktop entry
