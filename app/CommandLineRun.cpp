@@ -225,7 +225,8 @@ int SaveOutput(const platform::ClipboardTransfer::SourceFactory& open,
     platform::SaveNotice notice;
     std::optional<int> status = SaveOfferedType(open, line, errors, notice);
     if (!status) {
-        platform::QtClipboard backend(open);
+        // A save to a text file's name takes the text even beside a picture.
+        platform::QtClipboard backend(open, platform::AfterPicture::Everything);
         TClipboard clipboard(backend);
         status = Save(clipboard, line, errors, notice);
     }

@@ -11,6 +11,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <exception>
 #include <future>
 
 namespace sorvak {
@@ -30,6 +31,25 @@ void WaitShowing(std::future<void>& work, WriteProgress* progress) {
             progress->Report(-1);
     }
 }
+
+// Stops the clipboard's transfer when the scope is left by an exception: the
+// work waiting on it then ends at once, and the future that owns the work
+// does not hold the program until the transfer's own bound.
+class AbandonOnUnwind {
+public:
+    explicit AbandonOnUnwind(TClipboard& clipboard)
+        : clipboard_(clipboard), unwinding_(std::uncaught_exceptions()) {}
+    ~AbandonOnUnwind() {
+        if (std::uncaught_exceptions() > unwinding_)
+            clipboard_.Abandon();
+    }
+    AbandonOnUnwind(const AbandonOnUnwind&) = delete;
+    AbandonOnUnwind& operator=(const AbandonOnUnwind&) = delete;
+
+private:
+    TClipboard& clipboard_;
+    int unwinding_;
+};
 
 } // namespace
 
@@ -149,6 +169,7 @@ void TDataModule1::PictureBranch() {
     TBitmap bitmap;
     std::future<void> filled =
         std::async(std::launch::async, [&] { services_.Clipboard->FillBitmap(bitmap); });
+    const AbandonOnUnwind abandonFill(*services_.Clipboard);
     if (!SavePictureDialog1->Execute()) {
         services_.Clipboard->Abandon();
         filled.wait();
@@ -197,6 +218,7 @@ void TDataModule1::TextBranch() {
         services_.Clipboard->ReadText([&file](std::string_view piece) { file.Append(piece); });
         file.Close();
     });
+    const AbandonOnUnwind abandonRead(*services_.Clipboard);
     WaitShowing(written, progress.get());
     written.get();
     progress.reset();

@@ -27,6 +27,8 @@ if [[ $what == test ]]; then
         xvfb xauth xclip xdotool x11-utils x11-xserver-utils imagemagick pngcheck
         # notifications: a private session bus, a real server, its monitor
         dbus-daemon dbus-bin dunst
+        # clipboard managers beside the program (CopyQ keeps pictures through its plugins)
+        copyq copyq-plugins parcellite dbus
         # a Wayland session nested on Xvfb, with XWayland and a Wayland clipboard client
         weston xwayland wl-clipboard
         # a headless wlroots compositor, keystrokes and screenshots there, and

@@ -18,13 +18,16 @@ namespace sorvak::platform {
 class ClipboardTransfer {
 public:
     // Opens the transport the content is read through; throws
-    // SelectionTimeout when it cannot.
+    // SelectionTimeout when it cannot. Called again, once, when another
+    // owner takes the clipboard during the transfer.
     using SourceFactory = std::function<std::unique_ptr<SelectionSource>()>;
 
     // Starts taking the content at once, from a source `open` gives.
-    explicit ClipboardTransfer(SourceFactory open);
-    // Stops the transfer and waits for its thread, which ends at its next
-    // read of the transport or of the picture's bytes.
+    explicit ClipboardTransfer(SourceFactory open,
+                               AfterPicture afterPicture = AfterPicture::Nothing);
+    // Stops the transfer and waits at most a second for its thread; one
+    // still blocked then is left to end on its own, holding only what it
+    // shares with nobody else.
     ~ClipboardTransfer();
     ClipboardTransfer(const ClipboardTransfer&) = delete;
     ClipboardTransfer& operator=(const ClipboardTransfer&) = delete;
@@ -40,16 +43,25 @@ public:
     void Stop();
 
 private:
-    void Run();
+    // Everything the thread touches: it may outlive the object.
+    struct State {
+        std::mutex Mutex;
+        std::condition_variable Changed;
+        std::optional<ContentOutline> Outline;
+        bool Done = false;
+        bool Stopped = false;
+        std::optional<ClipboardSnapshot> Snapshot;
+        std::exception_ptr Failure;
+        SourceFactory Open;
+        AfterPicture After = AfterPicture::Nothing;
+        // Replaced, under the mutex, when the transfer starts again.
+        std::unique_ptr<SelectionSource> Source;
+    };
+    static void Run(const std::shared_ptr<State>& state);
+    using Tell = std::function<void(const ContentOutline&)>;
+    static ClipboardSnapshot TakeFromNewOwner(State& state, const Tell& tell);
 
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::optional<ContentOutline> outline_;
-    bool done_ = false;
-    std::optional<ClipboardSnapshot> snapshot_;
-    std::exception_ptr failure_;
-    SourceFactory open_;
-    std::unique_ptr<SelectionSource> source_;
+    std::shared_ptr<State> state_;
     std::thread thread_;
 };
 

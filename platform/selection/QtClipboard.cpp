@@ -49,22 +49,31 @@ const std::string& TextOf(const ClipboardSnapshot& content) {
 
 } // namespace
 
-QtClipboard::QtClipboard(ClipboardTransfer::SourceFactory open) : transfer_(std::move(open)) {}
+QtClipboard::QtClipboard(ClipboardTransfer::SourceFactory open, AfterPicture afterPicture)
+    : transfer_(std::move(open), afterPicture) {}
 QtClipboard::~QtClipboard() = default;
 
-const ClipboardSnapshot& QtClipboard::Content() {
-    if (own_)
-        return *own_;
+std::shared_ptr<const ClipboardSnapshot> QtClipboard::Content() {
+    {
+        const std::lock_guard lock(ownMutex_);
+        if (own_)
+            return own_;
+    }
     try {
-        return transfer_.Whole();
+        // The transfer keeps the owner's content for as long as this object.
+        return std::shared_ptr<const ClipboardSnapshot>(std::shared_ptr<void>(),
+                                                        &transfer_.Whole());
     } catch (const SelectionTimeout& timeout) {
         throw ClipboardUnavailable(timeout.what());
     }
 }
 
 std::optional<ContentOutline> QtClipboard::Outline() {
-    if (own_)
-        return std::nullopt;
+    {
+        const std::lock_guard lock(ownMutex_);
+        if (own_)
+            return std::nullopt;
+    }
     return transfer_.Outline();
 }
 
@@ -75,7 +84,8 @@ bool QtClipboard::IsFormatAvailable(unsigned format) {
         if (format == CF_BITMAP)
             return true;
     }
-    const Snapshot& content = Content();
+    const std::shared_ptr<const Snapshot> held = Content();
+    const Snapshot& content = *held;
     switch (format) {
     case CF_BITMAP:
         return content.Kind != Snapshot::Picture::None;
@@ -96,7 +106,8 @@ bool QtClipboard::Open() {
 void QtClipboard::Close() {}
 
 std::optional<std::string> QtClipboard::GetData(unsigned format) {
-    const Snapshot& content = Content();
+    const std::shared_ptr<const Snapshot> held = Content();
+    const Snapshot& content = *held;
     if (format == CF_TEXT) {
         if (!IsFormatAvailable(CF_TEXT))
             return std::nullopt;
@@ -116,12 +127,14 @@ bool QtClipboard::ReadText(const std::function<void(std::string_view)>& piece) {
     if (!IsFormatAvailable(CF_TEXT))
         return false;
     // A megabyte a slice: the whole text is never held twice.
-    codepage::FromUtf8InSlices(TextOf(Content()), codepage::System(), std::size_t(1) << 20, piece);
+    const std::shared_ptr<const Snapshot> held = Content();
+    codepage::FromUtf8InSlices(TextOf(*held), codepage::System(), std::size_t(1) << 20, piece);
     return true;
 }
 
 std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
-    const Snapshot& content = Content();
+    const std::shared_ptr<const Snapshot> held = Content();
+    const Snapshot& content = *held;
     try {
         if (content.Kind == Snapshot::Picture::TooLarge)
             OutOfResources();
@@ -138,7 +151,8 @@ std::optional<DeviceBitmap> QtClipboard::GetBitmap() {
 }
 
 std::optional<OwnerPicture> QtClipboard::GetOwnerPicture() {
-    const Snapshot& content = Content();
+    const std::shared_ptr<const Snapshot> held = Content();
+    const Snapshot& content = *held;
     if (content.Kind != Snapshot::Picture::Decoded || content.PictureBytes.empty())
         return std::nullopt;
     return OwnerPicture{content.PictureType, content.PictureBytes};
@@ -149,7 +163,8 @@ std::optional<std::pair<std::int32_t, std::int32_t>> QtClipboard::GetBitmapSize(
         if (outline->What == ContentOutline::Kind::Picture)
             return std::pair(outline->Width, outline->Height);
     }
-    const Snapshot& content = Content();
+    const std::shared_ptr<const Snapshot> held = Content();
+    const Snapshot& content = *held;
     if (content.Kind == Snapshot::Picture::TooLarge)
         OutOfResources();
     if (content.Kind == Snapshot::Picture::None)
@@ -168,7 +183,8 @@ void QtClipboard::Abandon() {
 void QtClipboard::Empty() {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
     transfer_.Stop();
-    own_ = Snapshot();
+    const std::lock_guard lock(ownMutex_);
+    own_ = std::make_shared<const Snapshot>();
 }
 
 void QtClipboard::SetData(unsigned format, std::string block) {
@@ -185,8 +201,10 @@ void QtClipboard::SetData(unsigned format, std::string block) {
     data->setData(QString::fromLatin1(OwnCopyType), QByteArray());
     QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
     // What we put there is what the clipboard now holds.
-    own_ = Snapshot();
-    own_->Utf8Text = writtenText_;
+    auto own = std::make_shared<Snapshot>();
+    own->Utf8Text = writtenText_;
+    const std::lock_guard lock(ownMutex_);
+    own_ = std::move(own);
 }
 
 } // namespace sorvak::platform

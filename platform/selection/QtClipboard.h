@@ -10,6 +10,7 @@
 #include "platform/selection/ClipboardTransfer.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -19,7 +20,8 @@ class QtClipboard : public ClipboardBackend {
 public:
     // Starts taking the content through the transport `open` gives; needs
     // the application object.
-    explicit QtClipboard(ClipboardTransfer::SourceFactory open);
+    explicit QtClipboard(ClipboardTransfer::SourceFactory open,
+                         AfterPicture afterPicture = AfterPicture::Nothing);
     ~QtClipboard() override;
 
     bool IsFormatAvailable(unsigned format) override;
@@ -41,15 +43,17 @@ public:
     const std::string& WrittenText() const { return writtenText_; }
 
 private:
-    // The whole content; throws ClipboardUnavailable when the owner did not
-    // hand it over.
-    const ClipboardSnapshot& Content();
+    // The whole content, held for as long as the caller keeps it; throws
+    // ClipboardUnavailable when the owner did not hand it over.
+    std::shared_ptr<const ClipboardSnapshot> Content();
     // What the first bytes told of the content still on its way.
     std::optional<ContentOutline> Outline();
 
     ClipboardTransfer transfer_;
-    // What this program put on the clipboard since, in place of the owner's.
-    std::optional<ClipboardSnapshot> own_;
+    // What this program put on the clipboard since, in place of the owner's:
+    // written by the GUI thread while workers may read the content.
+    std::mutex ownMutex_;
+    std::shared_ptr<const ClipboardSnapshot> own_;
     bool wroteText_ = false;
     std::string writtenText_;
 };

@@ -3,6 +3,7 @@
 // type names, read with bounded waits. X11 selections and Wayland
 // data-control each implement it; which formats to take, and how to decode
 // them, is the snapshot's alone.
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -63,6 +64,16 @@ public:
     // Safe from any thread.
     virtual void Stop() = 0;
     virtual bool Stopped() const = 0;
+
+    // When every read of this source together must have ended: the
+    // transport's bound on a whole transfer. A transfer that starts again
+    // from a new owner hands it to the new source, so that the bound keeps
+    // counting from the first start. A transport without such a bound keeps
+    // these defaults.
+    virtual std::chrono::steady_clock::time_point End() const {
+        return std::chrono::steady_clock::time_point::max();
+    }
+    virtual void EndBy(std::chrono::steady_clock::time_point end) { static_cast<void>(end); }
 };
 
 } // namespace sorvak::platform

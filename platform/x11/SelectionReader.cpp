@@ -4,17 +4,24 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <poll.h>
+#include <string>
 #include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <utility>
+#include <xcb/xcbext.h>
 
 namespace sorvak::platform {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A drained transfer has ended when its owner pauses this long.
+constexpr std::chrono::milliseconds DrainPause{100};
 
 // X11's own names for text, and the mime types they stand for.
 struct TextAlias {
@@ -54,31 +61,63 @@ SelectionReader::SelectionReader(Limits limits)
     targets_ = Intern("TARGETS");
 }
 
+void* SelectionReader::AwaitReply(unsigned int sequence, Clock::time_point end, bool stoppable) {
+    xcb_flush(connection_);
+    for (;;) {
+        if (stoppable && Stopped()) {
+            xcb_discard_reply(connection_, sequence);
+            throw SelectionStopped();
+        }
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(connection_, sequence, &reply, &error) != 0) {
+            std::free(error);
+            if (reply == nullptr && connection_.HasError())
+                throw SelectionTimeout("the display went away");
+            return reply;
+        }
+        if (connection_.HasError())
+            throw SelectionTimeout("the display went away");
+        const Clock::time_point now = Clock::now();
+        if (now >= end) {
+            xcb_discard_reply(connection_, sequence);
+            throw SelectionTimeout("the display does not answer");
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now);
+        pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0},
+                         {wake_.get(), POLLIN, 0}};
+        poll(fds, 2, static_cast<int>(left.count()));
+    }
+}
+
 std::uint32_t SelectionReader::Intern(const std::string& name) {
-    const xcb_atom_t atom = InternAtom(connection_, name);
-    if (atom == XCB_ATOM_NONE)
+    const auto reply = Await<xcb_intern_atom_reply_t>(
+        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data())
+            .sequence);
+    if (!reply || reply->atom == XCB_ATOM_NONE)
         throw SelectionTimeout("the display went away");
-    return atom;
+    return reply->atom;
+}
+
+std::uint32_t SelectionReader::CurrentOwner() {
+    const auto reply = Await<xcb_get_selection_owner_reply_t>(
+        xcb_get_selection_owner(connection_, clipboard_).sequence);
+    if (!reply)
+        throw SelectionTimeout("the display went away");
+    return reply->owner;
 }
 
 bool SelectionReader::HasOwner() {
-    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
-    if (!reply)
-        throw SelectionTimeout("the display went away");
-    owner_ = reply->owner;
+    owner_ = CurrentOwner();
     ownerKnown_ = true;
-    return reply->owner != XCB_NONE;
+    return owner_ != XCB_NONE;
 }
 
 void SelectionReader::CheckOwner() {
-    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
-    if (!reply)
-        throw SelectionTimeout("the display went away");
-    if (reply->owner == XCB_NONE)
+    const std::uint32_t owner = CurrentOwner();
+    if (owner == XCB_NONE)
         throw SelectionTimeout("the clipboard owner went away");
-    if (reply->owner != owner_)
+    if (owner != owner_)
         throw SelectionOwnerChanged();
 }
 
@@ -126,6 +165,8 @@ void SelectionReader::WaitFor(std::chrono::milliseconds silence, Wanted wanted) 
 }
 
 std::uint32_t SelectionReader::Convert(std::uint32_t target, std::chrono::milliseconds silence) {
+    if (std::exchange(propertyInUse_, true))
+        property_ = Intern("SORVAK_SELECTION_" + std::to_string(++properties_));
     // Drop what an earlier, abandoned transfer may have left.
     xcb_delete_property(connection_, window_, property_);
     xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
@@ -156,11 +197,10 @@ void SelectionReader::WaitForPiece() {
 bool SelectionReader::TakeProperty(std::string& bytes) {
     // The reply carries the whole value; its length is what the server holds,
     // not a figure the owner chose.
-    XcbReply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection_,
-                               xcb_get_property(connection_, 1, window_, property_,
-                                                XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
-                               nullptr));
+    const auto reply = Await<xcb_get_property_reply_t>(
+        xcb_get_property(connection_, 1, window_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                         UINT32_MAX / 4)
+            .sequence);
     if (!reply)
         throw SelectionTimeout("the display went away");
     const int length = xcb_get_property_value_length(reply.get());
@@ -177,6 +217,7 @@ std::vector<std::string> SelectionReader::Targets() {
     std::vector<std::string> names;
     std::string list;
     TakeProperty(list);
+    propertyInUse_ = false;
     const std::size_t count = std::min<std::size_t>(list.size() / 4, 4096);
     std::vector<xcb_get_atom_name_cookie_t> cookies;
     cookies.reserve(count);
@@ -185,15 +226,22 @@ std::vector<std::string> SelectionReader::Targets() {
         std::copy_n(list.data() + 4 * i, 4, reinterpret_cast<char*>(&atom));
         cookies.push_back(xcb_get_atom_name(connection_, atom));
     }
-    // Names come from the server, not the owner: one round trip for all.
+    // Names come from the server, not the owner: one round trip for all. An
+    // atom the server does not know is left out.
     listed_.clear();
-    for (const xcb_get_atom_name_cookie_t& cookie : cookies) {
-        XcbReply<xcb_get_atom_name_reply_t> reply(
-            xcb_get_atom_name_reply(connection_, cookie, nullptr));
-        if (reply)
-            listed_.emplace_back(
-                xcb_get_atom_name_name(reply.get()),
-                static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        XcbReply<xcb_get_atom_name_reply_t> reply;
+        try {
+            reply = Await<xcb_get_atom_name_reply_t>(cookies[i].sequence);
+        } catch (...) {
+            for (std::size_t rest = i + 1; rest < cookies.size(); ++rest)
+                xcb_discard_reply(connection_, cookies[rest].sequence);
+            throw;
+        }
+        if (!reply)
+            continue;
+        listed_.emplace_back(xcb_get_atom_name_name(reply.get()),
+                             static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
     }
     for (const std::string& target : listed_) {
         // An owner that offers both UTF8_STRING and the mime name offers one
@@ -234,10 +282,13 @@ std::optional<std::string> SelectionReader::Fetch(const std::string& mimeType, c
 
 std::optional<std::string> SelectionReader::FetchTarget(const std::string& target,
                                                         const Watch& watch) {
-    if (Convert(Intern(target), limits_.Silence) == XCB_NONE)
+    if (Convert(Intern(target), limits_.Silence) == XCB_NONE) {
+        propertyInUse_ = false;
         return std::nullopt;
+    }
     std::string bytes;
     if (!TakeProperty(bytes)) {
+        propertyInUse_ = false;
         if (bytes.size() > limits_.MaxBytes)
             return std::nullopt;
         if (watch)
@@ -261,15 +312,54 @@ std::optional<std::string> SelectionReader::FetchTarget(const std::string& targe
     std::string piece;
     bool watching = static_cast<bool>(watch);
     for (;;) {
-        WaitForPiece();
+        try {
+            WaitForPiece();
+        } catch (const SelectionStopped&) {
+            Drain();
+            throw;
+        }
         TakeProperty(piece);
-        if (piece.empty())
+        if (piece.empty()) {
+            propertyInUse_ = false;
             return bytes;
-        if (piece.size() > limits_.MaxBytes - bytes.size())
+        }
+        if (piece.size() > limits_.MaxBytes - bytes.size()) {
+            Drain();
             return std::nullopt;
+        }
         bytes += piece;
         if (watching)
             watching = watch(bytes);
+    }
+}
+
+void SelectionReader::Drain() {
+    const Clock::time_point end = std::min(Clock::now() + limits_.Drain, end_);
+    Clock::time_point pauseEnd = Clock::now() + DrainPause;
+    // A piece may wait in the property already: taking it asks for the next.
+    xcb_delete_property(connection_, window_, property_);
+    xcb_flush(connection_);
+    for (;;) {
+        while (XcbEvent event{xcb_poll_for_event(connection_)}) {
+            if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY)
+                continue;
+            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
+            if (notify.window != window_ || notify.atom != property_ ||
+                notify.state != XCB_PROPERTY_NEW_VALUE)
+                continue;
+            // Unread: the owner sends the next piece as soon as this one is
+            // gone, and the last one, empty, is followed by silence.
+            xcb_delete_property(connection_, window_, property_);
+            xcb_flush(connection_);
+            pauseEnd = Clock::now() + DrainPause;
+        }
+        const Clock::time_point now = Clock::now();
+        if (connection_.HasError() || now >= std::min(end, pauseEnd))
+            return;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(std::min(end, pauseEnd) - now);
+        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left.count()));
     }
 }
 

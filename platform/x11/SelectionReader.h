@@ -6,6 +6,7 @@
 #include "platform/selection/SelectionSource.h"
 #include "platform/x11/Xcb.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -16,6 +17,8 @@
 namespace sorvak::platform {
 
 class SelectionReader : public SelectionSource {
+    using Clock = std::chrono::steady_clock;
+
 public:
     struct Limits {
         // The longest the owner may take to list its targets: cheap for any
@@ -32,6 +35,9 @@ public:
         // How often a wait asks the server who owns the clipboard: an owner
         // that died sends nothing more, and this is how soon that is seen.
         std::chrono::milliseconds OwnerCheck{200};
+        // How long an incremental transfer left half way is drained: some
+        // owners serve nobody else until it ends.
+        std::chrono::milliseconds Drain{750};
     };
     // Connects to $DISPLAY; the clock for Limits::Total starts here.
     explicit SelectionReader(Limits limits);
@@ -48,12 +54,31 @@ public:
     std::optional<std::string> Fetch(const std::string& mimeType, const Watch& watch = {}) override;
     void Stop() override;
     bool Stopped() const override { return stopped_.load(std::memory_order_relaxed); }
+    std::chrono::steady_clock::time_point End() const override { return end_; }
+    void EndBy(std::chrono::steady_clock::time_point end) override { end_ = std::min(end_, end); }
 
 private:
     // The targets that may carry a mime type, most wanted first.
     std::vector<std::string> TargetsFor(const std::string& mimeType) const;
     std::optional<std::string> FetchTarget(const std::string& target, const Watch& watch);
     std::uint32_t Intern(const std::string& name);
+    // The reply to a request already queued, awaited through the same poll
+    // as events: Stop() ends the wait at once, and a server that does not
+    // answer (another client grabbed it) is bounded like a silent owner.
+    template <typename Reply> XcbReply<Reply> Await(unsigned int sequence) {
+        return XcbReply<Reply>(static_cast<Reply*>(
+            AwaitReply(sequence, std::min(Clock::now() + limits_.Silence, end_), true)));
+    }
+    // Throws SelectionStopped once stopped, when `stoppable`.
+    void* AwaitReply(unsigned int sequence, std::chrono::steady_clock::time_point end,
+                     bool stoppable);
+    // Takes the pieces of the incremental transfer under way unread, until
+    // the owner pauses (as it does after the last one) or Limits::Drain has
+    // passed, so that the owner is free for the next requestor. Never
+    // stopped: it is bounded.
+    void Drain();
+    // The clipboard's owner now.
+    std::uint32_t CurrentOwner();
     // The owner's answer to a conversion: the property holding it, or 0
     // when it refused.
     std::uint32_t Convert(std::uint32_t target, std::chrono::milliseconds silence);
@@ -78,6 +103,11 @@ private:
     bool ownerKnown_ = false;
     // The owner's target names as it listed them; empty until Targets().
     std::vector<std::string> listed_;
+    // Set while a transfer may still be writing our property: a transfer
+    // abandoned half way (at the byte cap, by a timeout or a stop) would
+    // write its next piece there, so the next one takes a fresh property.
+    bool propertyInUse_ = false;
+    unsigned int properties_ = 0;
     // Written by Stop() to wake a wait.
     FileDescriptor wake_;
     std::atomic<bool> stopped_{false};

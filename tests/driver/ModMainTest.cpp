@@ -260,7 +260,9 @@ TEST_F(Driver, PictureThatFailsWhileTheDialogIsOpenFailsOnlyOnSave) {
             RunProgram();
             EXPECT_EQ(errors_, cancel ? std::vector<std::string>{} : c.errors);
             EXPECT_EQ(information_, cancel ? std::vector<std::string>{} : c.information);
-            EXPECT_EQ(clipboard_.AbandonCalls, cancel ? 1 : 0);
+            // Cancel stops the transfer; so does a failure on its way out,
+            // before anything can wait for the rest of the content.
+            EXPECT_EQ(clipboard_.AbandonCalls, cancel || !c.errors.empty() ? 1 : 0);
             EXPECT_FALSE(fs::exists(out_ / "never.png"));
             EXPECT_EQ(Settings(), "");
         }

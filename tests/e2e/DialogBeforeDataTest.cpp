@@ -381,3 +381,83 @@ TEST(DialogBeforeData, PictureWithASoundHeaderButUndecodableDataGivesTheInformat
         EXPECT_TRUE(fs::is_empty(folder));
     }
 }
+
+TEST(DialogBeforeData, OwnerChangeDuringALargePictureStartsAgainFromTheNewOwner) {
+    constexpr int W = 1200, H = 900;
+    Session session;
+    const std::string png = NoisePng(W, H);
+    const fs::path source = session.WorkDir().parent_path() / "source.png";
+    WriteFileBytes(source, png);
+    const std::string sourceRgb = DecodeRgb(session, source);
+    ASSERT_EQ(sourceRgb.size(), 3u * W * H);
+    const fs::path folder = SaveFolder(session);
+    WriteFileBytes(session.SettingsPath(),
+                   Settings("[PictureDialog]\r\nSavePicMode=3\r\n", folder));
+    const auto first = SlowOwner(session, "image/png", png, 64 << 10, 4);
+    ASSERT_TRUE(OpenDialogWhileStalled(session, *first, PictureDialogTitle));
+    // A clipboard manager takes over, offering the same picture; the first
+    // owner ends when it loses the clipboard.
+    const auto second = SlowOwner(session, "image/png", png, 64 << 10, -1);
+    EXPECT_TRUE(first->Wait(10s).has_value()) << "the first owner kept the clipboard";
+    session.Key("Return");
+    ASSERT_EQ(session.WaitForExit(60000), 0);
+    const fs::path saved = folder / (PictureName(W, H) + ".png");
+    ASSERT_TRUE(fs::exists(saved)) << "the picture was not saved";
+    EXPECT_TRUE(DecodeRgb(session, saved) == sourceRgb) << "the saved picture differs";
+}
+
+TEST(DialogBeforeData, EscapeEndsTheProgramAtOnceWhileTheOwnerIsStoppedMidTransfer) {
+    Session session;
+    const std::string png = NoisePng(640, 480);
+    const fs::path folder = SaveFolder(session);
+    const std::string settings = Settings("[PictureDialog]\r\nSavePicMode=3\r\n", folder);
+    WriteFileBytes(session.SettingsPath(), settings);
+    const auto owner = SlowOwner(session, "image/png", png, 4096, 2);
+    ASSERT_TRUE(OpenDialogWhileStalled(session, *owner, PictureDialogTitle));
+    // A hung owner: not even its event loop runs.
+    kill(owner->Pid(), SIGSTOP);
+    kill(owner->Pid(), SIGUSR1);
+    const auto pressed = Clock::now();
+    session.Key("Escape");
+    const int code = session.WaitForExit(20000);
+    const long long ms = MsSince(pressed);
+    kill(owner->Pid(), SIGCONT);
+    std::printf("Escape to the program's end %lld ms (the key sent by xdotool)\n", ms);
+    ASSERT_EQ(code, 0);
+    EXPECT_LT(ms, 1000) << "the program waited for the stopped owner";
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(ReadFileBytes(session.SettingsPath()), settings);
+}
+
+TEST(DialogBeforeData, CancelDuringAnXclipTransferLeavesTheContentToTheNextReader) {
+    Session session;
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t(96) << 20); ++i)
+        text += "line " + std::to_string(i) + ": 日本語のテキスト\n";
+    const fs::path file = session.WorkDir().parent_path() / "xclip-offer.txt";
+    WriteFileBytes(file, text);
+    // -quiet keeps xclip in the foreground, as a child this test ends.
+    Process::Options options;
+    options.Environment = session.Environment();
+    const Process xclip({"xclip", "-quiet", "-selection", "clipboard", "-i", file.string()},
+                        options);
+    for (int i = 0; i < 100; ++i) {
+        if (!RunCommand({"sh", "-c", "xclip -selection clipboard -o -t TARGETS 2>/dev/null"},
+                        session.Environment(), 5s)
+                 .Output.empty())
+            break;
+        std::this_thread::sleep_for(100ms);
+    }
+    const fs::path folder = SaveFolder(session);
+    WriteFileBytes(session.SettingsPath(), Settings("[TextSaveDialog]\r\n", folder));
+    session.StartProgram();
+    ASSERT_FALSE(session.WaitForWindow(TextDialogTitle).empty()) << "no dialog";
+    session.Key("Escape");
+    ASSERT_EQ(session.WaitForExit(20000), 0);
+    EXPECT_TRUE(fs::is_empty(folder));
+    const RunResult next =
+        RunCommand({"xclip", "-selection", "clipboard", "-o"}, session.Environment(), 60s);
+    EXPECT_EQ(next.ExitCode, 0);
+    EXPECT_TRUE(next.Output == text)
+        << "another reader got " << next.Output.size() << " of " << text.size() << " bytes";
+}

@@ -11,11 +11,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Button centres in the window's client area as it opens.
-constexpr int ButtonY = 180 + 12;
-constexpr int CopyX = 265 + 37;
-constexpr int SaveX = 345 + 37;
-constexpr int CloseX = 425 + 37;
+constexpr int ButtonY = FileListButtonY;
+constexpr int CopyX = FileListCopyX;
+constexpr int SaveX = FileListSaveX;
+constexpr int CloseX = FileListCloseX;
 
 struct Offer {
     const char* name;

@@ -17,6 +17,11 @@ inline constexpr const char* TextDialogTitle = "クリップボードテキス�
 inline constexpr const char* PictureDialogTitle = "クリップボード画像に名前を付けて保存";
 inline constexpr const char* FileListTitle = "^ファイルのコピー$";
 inline constexpr const char* FileListDialogTitle = "コピーされたファイルリストに名前を付けて保存";
+// The file-list window's buttons: centres in its client area as it opens.
+inline constexpr int FileListButtonY = 180 + 12;
+inline constexpr int FileListCopyX = 265 + 37;
+inline constexpr int FileListSaveX = 345 + 37;
+inline constexpr int FileListCloseX = 425 + 37;
 
 class Session {
 public:

@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+using sorvak::platform::AfterPicture;
 using sorvak::platform::ClipboardSnapshot;
 using sorvak::platform::ContentOutline;
+using sorvak::platform::SelectionOwnerChanged;
+using sorvak::platform::SelectionStopped;
+using sorvak::platform::SelectionTimeout;
 using sorvak::platform::TakeSnapshot;
 using sorvak::test::FakeSelectionSource;
 using Picture = ClipboardSnapshot::Picture;
@@ -40,6 +44,7 @@ struct Case {
     const char* Name;
     std::vector<FakeSelectionSource::Offer> Offers;
     Expected Want;
+    AfterPicture After = AfterPicture::Nothing;
 };
 
 const std::string Utf8 = "text/plain;charset=utf-8";
@@ -47,20 +52,51 @@ const std::string Latin1 = "text/plain;charset=iso-8859-1";
 const std::string Gnome = "x-special/gnome-copied-files";
 const ContentOutline TextOutline{ContentOutline::Kind::Text, 0, 0};
 
+std::exception_ptr Silent() {
+    return std::make_exception_ptr(SelectionTimeout("the clipboard owner does not answer"));
+}
+
 } // namespace
 
 TEST(SnapshotChoice, TakesTheOffersInTheirOrderAndTellsWhatTheFirstBytesShow) {
     const std::string png = Encoded(7, 5, "PNG");
     const std::string bmp = Encoded(3, 2, "BMP");
     const Case cases[] = {
-        {"lossless picture first, text beside it",
-         {{Utf8, "hi"}, {"image/bmp", bmp}, {"image/png", png}},
+        {"lossless picture first; a decoded picture needs nothing else",
+         {{Utf8, "hi"}, {"image/bmp", bmp}, {"image/png", png}, {"text/uri-list", "file:///u"}},
+         {.Fetched = {"image/png"},
+          .Kind = Picture::Decoded,
+          .PictureType = "image/png",
+          .Size = {7, 5},
+          .Outline = ContentOutline{ContentOutline::Kind::Picture, 7, 5}}},
+        {"a save to a text name reads the text beside the picture",
+         {{Utf8, "hi"}, {"image/png", png}},
          {.Fetched = {"image/png", Utf8},
           .Kind = Picture::Decoded,
           .PictureType = "image/png",
           .Size = {7, 5},
           .Text = "hi",
-          .Outline = ContentOutline{ContentOutline::Kind::Picture, 7, 5}}},
+          .Outline = ContentOutline{ContentOutline::Kind::Picture, 7, 5}},
+         AfterPicture::Everything},
+        {"text too slow to come beside a picture is absent",
+         {{"image/png", png}, {Utf8, std::nullopt, Silent()}, {"text/plain", "late"}},
+         {.Fetched = {"image/png", Utf8, "text/plain"},
+          .Kind = Picture::Decoded,
+          .PictureType = "image/png",
+          .Size = {7, 5},
+          .Text = "late",
+          .Outline = ContentOutline{ContentOutline::Kind::Picture, 7, 5}},
+         AfterPicture::Everything},
+        {"a picture that does not decode, then a silent one, gives way to the text",
+         {{"image/png", "not a picture at all"},
+          {"image/bmp", std::nullopt, Silent()},
+          {Utf8, "t"}},
+         {.Fetched = {"image/png", "image/bmp", Utf8}, .Text = "t"}},
+        {"a silent URI list beside a file manager's list is absent",
+         {{Gnome, "copy\nfile:///g"}, {"text/uri-list", std::nullopt, Silent()}, {Utf8, "/g"}},
+         {.Fetched = {Gnome, "text/uri-list", Utf8},
+          .Text = "/g",
+          .Files = std::vector<std::string>{"/g"}}},
         {"a picture that does not decode gives way to the next, untold",
          {{"image/png", "not a picture at all"}, {"image/bmp", bmp}},
          {.Fetched = {"image/png", "image/bmp"},
@@ -103,8 +139,8 @@ TEST(SnapshotChoice, TakesTheOffersInTheirOrderAndTellsWhatTheFirstBytesShow) {
         SCOPED_TRACE(c.Name);
         FakeSelectionSource source(c.Offers);
         std::vector<ContentOutline> told;
-        const ClipboardSnapshot snapshot =
-            TakeSnapshot(source, [&](const ContentOutline& outline) { told.push_back(outline); });
+        const ClipboardSnapshot snapshot = TakeSnapshot(
+            source, [&](const ContentOutline& outline) { told.push_back(outline); }, c.After);
         const Expected& want = c.Want;
         EXPECT_EQ(source.Fetched(), want.Fetched);
         EXPECT_EQ(snapshot.Kind, want.Kind);
@@ -137,4 +173,42 @@ TEST(SnapshotChoice, AClipboardWithoutOwnerIsEmptyAndNothingIsAskedFor) {
     EXPECT_EQ(snapshot.Kind, Picture::None);
     EXPECT_FALSE(snapshot.Utf8Text);
     EXPECT_FALSE(snapshot.FileList);
+}
+
+TEST(SnapshotChoice, FailsWhenTheFirstOfferDoesNotComeOrTheReadMustEnd) {
+    const std::string png = Encoded(7, 5, "PNG");
+    auto failing = [](auto failure) { return std::make_exception_ptr(failure); };
+    struct Case {
+        const char* Name;
+        std::vector<FakeSelectionSource::Offer> Offers;
+        // Which of the three the snapshot throws.
+        int Thrown;
+    };
+    enum { Timeout, OwnerChanged, Stopped };
+    const Case cases[] = {
+        {"the first offer read is the content: silence there is a failure",
+         {{Utf8, std::nullopt, Silent()}, {"text/plain", "t"}},
+         Timeout},
+        {"another owner beside the picture starts the read again",
+         {{"image/png", png}, {Utf8, std::nullopt, failing(SelectionOwnerChanged())}},
+         OwnerChanged},
+        {"a stop beside the picture ends the read",
+         {{"image/png", png}, {Utf8, std::nullopt, failing(SelectionStopped())}},
+         Stopped},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        FakeSelectionSource source(c.Offers);
+        int thrown = -1;
+        try {
+            TakeSnapshot(source, {}, AfterPicture::Everything);
+        } catch (const SelectionStopped&) {
+            thrown = Stopped;
+        } catch (const SelectionOwnerChanged&) {
+            thrown = OwnerChanged;
+        } catch (const SelectionTimeout&) {
+            thrown = Timeout;
+        }
+        EXPECT_EQ(thrown, c.Thrown);
+    }
 }
