@@ -249,7 +249,10 @@ TEST(ClipboardManagers, TheFileListWindowsCopyOutlivesTheProgramBesideAManager) 
         EXPECT_TRUE(
             WaitUntil([&] { return manager.HasTaken(session, "text/plain", paths + "\n"); }, 10s));
         std::this_thread::sleep_for(1s);
-        EXPECT_EQ(session.ReadClipboardText(), paths + "\n");
+        // CopyQ, once it serves its own copy of the item, may drop the last
+        // line break; the paths themselves must be there whole.
+        const std::string pasted = session.ReadClipboardText();
+        EXPECT_TRUE(pasted == paths + "\n" || pasted == paths) << pasted;
         session.DropClipboard();
     }
 }
