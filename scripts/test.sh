@@ -15,7 +15,8 @@ ctest --preset default -j"$(nproc)"
 
 cmake --preset asan
 cmake --build --preset asan -j"$(nproc)"
-# The preset sets ASAN_OPTIONS, UBSAN_OPTIONS and LSAN_OPTIONS.
+# The preset sets ASAN_OPTIONS (a huge allocation returns null, as the
+# too-large-picture checks expect), UBSAN_OPTIONS and LSAN_OPTIONS.
 ctest --preset asan -j"$(nproc)"
 
 # Only the concurrent parts and their tests (the preset's build targets); the
