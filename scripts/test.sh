@@ -23,7 +23,7 @@ ctest --preset asan -j"$(nproc)"
 # preset sets TSAN_OPTIONS with the suppressions in tests/tsan.supp. It leaves
 # out what the plain stage covers and TSan makes slow or late: the 200 signal
 # rounds, the 20000 x 20000 and full-page pictures through every writer, and
-# the two tests that hold the instrumented program to a wall-clock bound.
+# the tests that hold the instrumented program to a wall-clock bound.
 cmake --preset tsan
 cmake --build --preset tsan -j"$(nproc)"
 ctest --preset tsan -j"$(nproc)"
